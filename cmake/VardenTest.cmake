@@ -1,0 +1,24 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# varden_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable; its tests are listed for CTest when CTest runs, not at build time.
+# Tests run in the build folder with VARDEN_SIM pointing at the simulated device.
+function(varden_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    set(environment "QT_QPA_PLATFORM=offscreen")
+    if(TARGET varden_sim)
+        list(APPEND environment "VARDEN_SIM=$<TARGET_FILE:varden_sim>")
+    endif()
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
+                   ENVIRONMENT "${environment}")
+endfunction()

@@ -1,0 +1,67 @@
+#include "link/commands.h"
+
+#include "link/frames.h"
+#include "link/serial_port.h"
+
+namespace {
+
+constexpr int reply_wait_ms = 10;
+constexpr int start_byte_tries = 100;
+
+int exchange(const std::uint8_t* frame, std::size_t size) {
+    purge_and_write(frame, size);
+    return await_acknowledgement();
+}
+
+} // namespace
+
+int await_acknowledgement() {
+    bool found_start = false;
+    for (int tries = 0; tries < start_byte_tries && !found_start; ++tries)
+        found_start = read_byte_within(reply_wait_ms) == 0xAA;
+    if (!found_start)
+        return result_no_acknowledgement;
+    if (read_byte_within(reply_wait_ms) != 0x55)
+        return result_no_acknowledgement;
+    return read_byte_within(reply_wait_ms);
+}
+
+int send_command(int code) {
+    const auto frame = command_frame(code);
+    return exchange(frame.data(), frame.size());
+}
+
+int send_data(int code, int length, int block, std::uint8_t* frame) {
+    fill_data_frame(code, static_cast<std::uint16_t>(length), static_cast<std::uint16_t>(block),
+                    frame);
+    return exchange(frame, static_cast<std::size_t>(length) + frame_overhead);
+}
+
+int write_raw(int count, const std::uint8_t* buffer) {
+    if (count > 0)
+        purge_and_write(buffer, static_cast<std::size_t>(count));
+    return 1;
+}
+
+int send_command_with_retries(int code) {
+    int result = result_no_acknowledgement;
+    for (int tries = 0; tries < command_tries; ++tries) {
+        result = send_command(code);
+        if (result == result_accepted)
+            break;
+    }
+    return result;
+}
+
+const char* command_result_text(int result) {
+    switch (result) {
+    case 2: return "Wrong header of command";
+    case 3: return "Wrong CRC of command";
+    case 4: return "COM-bufer of ZELK is full";
+    case 5: return "Wrong size of command";
+    case 6: return "Error of DOWNLOAD command";
+    case 7: return "Wrong number of command";
+    case result_no_acknowledgement: return "Error connection";
+    default: return nullptr;
+    }
+}

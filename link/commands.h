@@ -1,0 +1,30 @@
+// Command exchanges with the device: a frame is written to the current port and answered by
+// AA 55 and a result byte. Results: 1 accepted, 2..7 device error codes, -1 no valid
+// acknowledgement; any other value is a device code without a text.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int result_accepted = 1;
+inline constexpr int result_no_acknowledgement = -1;
+inline constexpr int command_tries = 3;
+
+// Sends the short frame of `code` and returns the device's result.
+int send_command(int code);
+
+// Fills the frame around the payload at offset 12 of `frame` (length + 16 bytes) and returns
+// the device's result.
+int send_data(int code, int length, int block, std::uint8_t* frame);
+
+// Writes `count` raw bytes (no frame, nothing awaited). Returns 1.
+int write_raw(int count, const std::uint8_t* buffer);
+
+// send_command up to three times, stopping at the first 1. Returns 1, or the third result,
+// which the caller reports with its status line.
+int send_command_with_retries(int code);
+
+// Reads an acknowledgement: up to 100 reads of 10 ms for 0xAA, then 0x55, then the result.
+int await_acknowledgement();
+
+// The text shown for a failed result, or nullptr for results that show nothing.
+const char* command_result_text(int result);

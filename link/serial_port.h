@@ -1,0 +1,48 @@
+// The serial ports COM1..COM30 and the byte-level primitives every exchange with the device
+// goes through. There is one current port; every read and write goes to it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+inline constexpr int first_port_number = 1;
+inline constexpr int last_port_number = 30;
+
+// The device file behind "COMk": an entry named COMk in the working folder (a link to a
+// serial device or pseudo-terminal) wins; otherwise COM1-10 are /dev/ttyS0-9, COM11-20
+// /dev/ttyUSB0-9 and COM21-30 /dev/ttyACM0-9. Empty for a number outside 1..30.
+std::string port_device_path(int number);
+
+// Opens COM1..COM30 (a slot whose port fails stays closed), makes COM1 current and
+// configures it. Returns 1.
+int open_all_ports();
+
+// Opens the single port `number` (1..30) into its slot, makes it current and configures it.
+// Returns 1, or 0 when the port cannot be opened (missing, or held by another program).
+int open_port(int number);
+
+// Makes slot `number` current when it is 1..30 (trying to open it again when its slot holds
+// no open port); any other number keeps the current port. The current port is configured.
+void select_port(int number);
+
+// Applies 38400 baud, 8 data bits, no parity, 2 stop bits, raw, no flow control to the
+// current port. Failures only show up later as missing replies.
+void configure_port();
+
+// One read attempt: the byte as 0..255, or -1 when none is waiting. Never waits.
+int read_byte_now();
+
+// The first byte that arrives within `ms` milliseconds as 0..255, or -1 after the budget.
+// Makes at least one read attempt; waits in poll(), not in a spin.
+int read_byte_within(int ms);
+
+// Discards pending input and output, then writes all `count` bytes. Returns 1 when every byte
+// was written, 0 when the port is closed or failed.
+int purge_and_write(const std::uint8_t* buffer, std::size_t count);
+
+// The descriptor of the current port, or -1: lets a window loop sleep until a byte arrives.
+int current_port_descriptor();
+
+// Closes the current port and empties its slot.
+void close_current_port();

@@ -1,0 +1,210 @@
+// POSIX termios implementation of the serial primitives.
+#include "link/serial_port.h"
+
+#include <array>
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int closed_port = -1;
+
+// Slot k holds the descriptor of COMk; 0 is unused.
+std::array<int, last_port_number + 1> port_slots = [] {
+    std::array<int, last_port_number + 1> slots{};
+    slots.fill(closed_port);
+    return slots;
+}();
+int current_slot = first_port_number;
+
+bool valid_number(int number) {
+    return number >= first_port_number && number <= last_port_number;
+}
+
+int open_device(const std::string& path) {
+    if (path.empty())
+        return closed_port;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return closed_port;
+    // Only one program may use a port, as on the original platform: TIOCEXCL keeps other
+    // opens of the terminal out (except root's), and the advisory lock stops a second copy
+    // of our own programs, root included, from sharing the line.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return closed_port;
+    }
+    return fd;
+}
+
+void open_into_slot(int number) {
+    if (port_slots[number] == closed_port)
+        port_slots[number] = open_device(port_device_path(number));
+}
+
+int current_fd() {
+    return port_slots[current_slot];
+}
+
+// A port whose device went away (adapter unplugged, simulated device ended) is closed, so that
+// it reads as "no byte" without waking a poll() again and again; choosing it again reopens it.
+void drop_current_port() {
+    if (current_fd() != closed_port) {
+        ::close(current_fd());
+        port_slots[current_slot] = closed_port;
+    }
+}
+
+std::int64_t monotonic_ns() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+timespec to_timespec(std::int64_t ns) {
+    timespec t{};
+    t.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    t.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    return t;
+}
+
+} // namespace
+
+std::string port_device_path(int number) {
+    if (!valid_number(number))
+        return {};
+    const std::string local = "COM" + std::to_string(number);
+    struct stat entry {};
+    if (::lstat(local.c_str(), &entry) == 0)
+        return local;
+    static constexpr std::array<const char*, 3> families = {"/dev/ttyS", "/dev/ttyUSB",
+                                                            "/dev/ttyACM"};
+    const int index = number - 1;
+    return families[static_cast<std::size_t>(index / 10)] + std::to_string(index % 10);
+}
+
+int open_all_ports() {
+    for (int number = first_port_number; number <= last_port_number; ++number)
+        open_into_slot(number);
+    current_slot = first_port_number;
+    configure_port();
+    return 1;
+}
+
+int open_port(int number) {
+    if (!valid_number(number))
+        return 0;
+    open_into_slot(number);
+    if (port_slots[number] == closed_port)
+        return 0;
+    current_slot = number;
+    configure_port();
+    return 1;
+}
+
+void select_port(int number) {
+    if (valid_number(number)) {
+        open_into_slot(number);
+        current_slot = number;
+    }
+    configure_port();
+}
+
+void configure_port() {
+    const int fd = current_fd();
+    if (fd == closed_port)
+        return;
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0)
+        return;
+    ::cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | PARENB | CRTSCTS);
+    settings.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    ::cfsetispeed(&settings, B38400);
+    ::cfsetospeed(&settings, B38400);
+    ::tcsetattr(fd, TCSANOW, &settings);
+}
+
+int read_byte_now() {
+    const int fd = current_fd();
+    if (fd == closed_port)
+        return -1;
+    unsigned char byte = 0;
+    const ssize_t got = ::read(fd, &byte, 1);
+    if (got == 1)
+        return byte;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return -1;
+    // End of file or an I/O error: the device behind the port is gone. A pseudo-terminal
+    // whose other side has not opened yet also reads as EIO; it is reopened on selection.
+    drop_current_port();
+    return -1;
+}
+
+int read_byte_within(int ms) {
+    const std::int64_t deadline = monotonic_ns() + static_cast<std::int64_t>(ms) * 1'000'000;
+    for (;;) {
+        const int byte = read_byte_now();
+        if (byte >= 0)
+            return byte;
+        const std::int64_t remaining = deadline - monotonic_ns();
+        if (remaining <= 0)
+            return -1;
+        const timespec wait = to_timespec(remaining);
+        const int fd = current_fd();
+        if (fd == closed_port) {
+            // Nothing can arrive: the budget passes as it would on a silent line.
+            ::nanosleep(&wait, nullptr);
+            continue;
+        }
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = ::ppoll(&watched, 1, &wait, nullptr);
+        if (ready > 0 && !(watched.revents & POLLIN))
+            drop_current_port(); // hang-up or error without data
+    }
+}
+
+int purge_and_write(const std::uint8_t* buffer, std::size_t count) {
+    const int fd = current_fd();
+    if (fd == closed_port)
+        return 0;
+    ::tcflush(fd, TCIOFLUSH);
+    std::size_t written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd, buffer + written, count - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The driver's output buffer is full: wait until it drains (bounded, so that a
+            // line that never drains fails instead of hanging the program).
+            pollfd watched{fd, POLLOUT, 0};
+            if (::poll(&watched, 1, 2000) > 0 && (watched.revents & POLLOUT))
+                continue;
+        }
+        drop_current_port();
+        return 0;
+    }
+    return 1;
+}
+
+int current_port_descriptor() {
+    return current_fd();
+}
+
+void close_current_port() {
+    drop_current_port();
+}
