@@ -3,7 +3,7 @@ include(GoogleTest)
 
 # varden_add_test(<name> SOURCES <files...> LIBS <targets...>)
 # One GoogleTest executable; its tests are listed for CTest when CTest runs, not at build time.
-# Tests run in the build folder with VARDEN_SIM pointing at the simulated device.
+# Tests run in the build folder on Qt's offscreen platform; tests/support finds varden_sim.
 function(varden_add_test name)
     cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -12,13 +12,12 @@ function(varden_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
-    set(environment "QT_QPA_PLATFORM=offscreen")
-    if(TARGET varden_sim)
-        list(APPEND environment "VARDEN_SIM=$<TARGET_FILE:varden_sim>")
+    set(properties TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    if(ARG_LABELS)
+        list(APPEND properties LABELS ${ARG_LABELS})
     endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-        PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
-                   ENVIRONMENT "${environment}")
+        PROPERTIES ${properties})
 endfunction()

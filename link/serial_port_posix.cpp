@@ -145,6 +145,13 @@ int read_byte_now() {
         return byte;
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return -1;
+    if (got == 0) {
+        // With VMIN 0 / VTIME 0 an empty line reads 0 bytes; only a hang-up means that the
+        // device went away.
+        pollfd watched{fd, POLLIN, 0};
+        if (::poll(&watched, 1, 0) <= 0 || !(watched.revents & (POLLHUP | POLLERR)))
+            return -1;
+    }
     // End of file or an I/O error: the device behind the port is gone. A pseudo-terminal
     // whose other side has not opened yet also reads as EIO; it is reopened on selection.
     drop_current_port();
