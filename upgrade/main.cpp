@@ -1,0 +1,59 @@
+// ornivex_upgrade: writes the controller program image into the device over a serial line and
+// verifies it with the controller's memory checksum.
+#include "link/serial_port.h"
+#include "upgrade/upgrade_dialogue.h"
+#include "upgrade/upgrade_image.h"
+
+#include <chrono>
+#include <cstring>
+#include <iostream>
+#include <thread>
+
+namespace {
+
+void print_help() {
+    std::cout
+        << "Usage: ornivex_upgrade\n"
+           "\n"
+           "Writes the controller program image "
+        << upgrade_image_name
+        << "\n"
+           "from the working folder into the ORNIVEX VARDEN1 device and verifies it with the\n"
+           "controller's memory checksum. The tool asks on the console for the go-ahead and for\n"
+           "the COM number (1-20); the port is COMk in the working folder when such an entry\n"
+           "exists (e.g. a link made with `ln -s /dev/ttyUSB0 COM3`), otherwise COM1-COM10 are\n"
+           "/dev/ttyS0-9 and COM11-COM20 /dev/ttyUSB0-9.\n"
+           "\n"
+           "The image file holds little-endian 32-bit words (at most "
+        << upgrade_image_max_size
+        << " bytes).\n"
+           "The exit status is 0 whatever the outcome. Any other argument is refused.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        print_help();
+        return 0;
+    }
+    if (argc > 1) {
+        std::cerr << "ornivex_upgrade: unknown argument '" << argv[1]
+                  << "' (the tool takes no arguments; see ornivex_upgrade --help)\n";
+        return 2;
+    }
+    std::vector<std::uint8_t> image;
+    const int loaded = read_upgrade_image(upgrade_image_name, image);
+    if (loaded != image_loaded) {
+        std::cout << upgrade_image_error_text(loaded) << std::flush;
+        return 0;
+    }
+    const UpgradePort port{
+        open_port,
+        purge_and_write,
+        read_byte_within,
+        close_current_port,
+        [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+    };
+    return run_upgrade_dialogue(std::cin, std::cout, port, image);
+}
