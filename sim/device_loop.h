@@ -1,0 +1,16 @@
+// The event loop of the simulated device: frames from the line, script commands from a
+// descriptor, answers and messages back onto the line. It sleeps in poll() between events.
+#pragma once
+
+#include "sim/simulator.h"
+
+#include <cstdio>
+
+// Blocks SIGINT, SIGTERM and SIGHUP and returns a descriptor that becomes readable when one
+// of them arrives (so that the loop ends cleanly and the link is removed), or -1.
+int open_stop_signals();
+
+// Runs until `quit`, a stop signal, or a malformed script line. Acknowledgements go to
+// `acks`. Returns the exit status: 0, or 2 after a malformed line (reported on stderr).
+int run_device_loop(Simulator& sim, int line_fd, int script_fd, int stop_fd, std::FILE* acks,
+                    bool pace);

@@ -1,0 +1,43 @@
+// varden_sim: the VARDEN device simulated on a pseudo-terminal, for tests, demos and training.
+#include "sim/command_line.h"
+#include "sim/device_loop.h"
+#include "sim/modules.h"
+#include "sim/pseudo_terminal.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    SimOptions options;
+    std::string error;
+    if (!parse_command_line({argv + 1, argv + argc}, options, error)) {
+        std::fprintf(stderr, "varden_sim: %s (see varden_sim --help)\n", error.c_str());
+        return 2;
+    }
+    Simulator sim;
+    register_all_modules(sim);
+    if (options.help) {
+        std::printf("%s%s", usage_text().c_str(), script_help(sim).c_str());
+        return 0;
+    }
+    std::signal(SIGPIPE, SIG_IGN); // a driver that went away must not end us before cleanup
+    const int stop_fd = open_stop_signals();
+    sim.record = std::fopen(options.record_path.c_str(), "w");
+    if (!sim.record) {
+        std::perror(("varden_sim: cannot write " + options.record_path).c_str());
+        return 1;
+    }
+    PseudoTerminal terminal;
+    if (!open_linked_pseudo_terminal(options.folder, options.port, terminal, error)) {
+        std::fprintf(stderr, "varden_sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("ready COM%d\n", options.port);
+    std::fflush(stdout);
+    const int status =
+        run_device_loop(sim, terminal.master, STDIN_FILENO, stop_fd, stdout, options.pace);
+    close_pseudo_terminal(terminal);
+    std::fclose(sim.record);
+    return status;
+}

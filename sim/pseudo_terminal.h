@@ -1,0 +1,20 @@
+// The pseudo-terminal the simulated device sits on, linked as COMk into a folder.
+#pragma once
+
+#include <string>
+
+struct PseudoTerminal {
+    int master = -1;
+    // Kept open by the device itself, so that the line does not read as hung up before the
+    // program opens it and so that its line settings persist between the program's opens.
+    int slave = -1;
+    std::string link_path;
+};
+
+// Opens a raw 38400 8N2 pseudo-terminal and links its slave as <folder>/COM<port>; a stale
+// link of that name is replaced. Returns 1, or 0 with `error` set.
+int open_linked_pseudo_terminal(const std::string& folder, int port, PseudoTerminal& terminal,
+                                std::string& error);
+
+// Removes the link and closes both sides.
+void close_pseudo_terminal(PseudoTerminal& terminal);

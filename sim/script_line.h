@@ -1,0 +1,22 @@
+// Pure helpers of the simulated device's command language: one command per line, words
+// separated by blanks, '#' starting a comment.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The words of a script line without its comment; empty for a blank or comment-only line.
+std::vector<std::string> script_words(std::string_view line);
+
+// A decimal or 0x-prefixed hexadecimal number within [low, high]. Returns 1 and sets `value`,
+// or 0 when the word is not such a number.
+int parse_number(const std::string& word, long low, long high, long& value);
+
+// Appends the bytes written as hexadecimal digit pairs ("AA", "aa5501", "0xAA") to `bytes`.
+// Returns 1, or 0 when a word has an odd number of digits or a non-hexadecimal character.
+int parse_hex_bytes(const std::vector<std::string>& words, std::vector<std::uint8_t>& bytes);
+
+// Upper-case hexadecimal digit pairs without separators.
+std::string hex_text(const std::uint8_t* bytes, std::size_t count);

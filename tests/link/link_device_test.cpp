@@ -1,0 +1,197 @@
+// The serial layer and the command exchange against the simulated device over a real
+// pseudo-terminal.
+#include "link/commands.h"
+#include "link/frames.h"
+#include "link/serial_port.h"
+#include "tests/support/sim_driver.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int port = 3;
+
+double seconds_since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double process_cpu_seconds() {
+    timespec used{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
+// Waits (without reading) until a byte is waiting on the current port.
+bool byte_waiting(int timeout_ms) {
+    pollfd watched{current_port_descriptor(), POLLIN, 0};
+    return ::poll(&watched, 1, timeout_ms) == 1;
+}
+
+class LinkOverSim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(device.start(port));
+        folder = std::make_unique<WorkingFolder>(device.folder());
+    }
+    void TearDown() override { close_current_port(); }
+
+    void open_current() { ASSERT_EQ(open_port(port), 1); }
+
+    SimulatedDevice device;
+    std::unique_ptr<WorkingFolder> folder;
+};
+
+} // namespace
+
+TEST_F(LinkOverSim, AcknowledgementsAreDecodedByteForByte) {
+    open_current();
+    EXPECT_EQ(send_command(command_connect), 1);
+    ASSERT_TRUE(device.command("result 12 4"));
+    EXPECT_EQ(send_command(command_connect), 4);
+    EXPECT_STREQ(command_result_text(4), "COM-bufer of ZELK is full");
+    ASSERT_TRUE(device.command("result 12 255"));
+    EXPECT_EQ(send_command(command_connect), 255) << "a device code 255 is not 'no answer'";
+    ASSERT_TRUE(device.command("broken 12"));
+    EXPECT_EQ(send_command(command_connect), -1) << "AA AA 55 01: no resynchronisation";
+    ASSERT_TRUE(device.command("broken 12 0"));
+    EXPECT_EQ(send_command(command_connect), -1) << "AA 00 01";
+    EXPECT_STREQ(command_result_text(-1), "Error connection");
+}
+
+TEST_F(LinkOverSim, UpToNinetyNineStrayBytesBeforeTheStartAreSkipped) {
+    open_current();
+    ASSERT_TRUE(device.command("stray 12 99"));
+    EXPECT_EQ(send_command(command_connect), 1);
+    ASSERT_TRUE(device.command("stray 12 100"));
+    EXPECT_EQ(send_command(command_connect), -1) << "the 0xAA is the 101st byte";
+    ASSERT_TRUE(device.command("reset"));
+    EXPECT_EQ(send_command(command_connect), 1) << "the rest of the last answer was purged";
+}
+
+TEST_F(LinkOverSim, SilentLineGivesNoAcknowledgementAfterAboutASecond) {
+    open_current();
+    ASSERT_TRUE(device.command("silent 12"));
+    const auto start = Clock::now();
+    EXPECT_EQ(send_command(command_connect), -1);
+    EXPECT_GE(seconds_since(start), 0.9);
+}
+
+TEST_F(LinkOverSim, ByteReadsReturnWaitingBytesAndFFAs255) {
+    open_current();
+    ASSERT_TRUE(device.command("send 5A FF"));
+    ASSERT_TRUE(byte_waiting(2000));
+    EXPECT_EQ(read_byte_within(0), 0x5A) << "a zero budget still makes one read";
+    EXPECT_EQ(read_byte_within(100), 255);
+    EXPECT_EQ(read_byte_now(), -1);
+    EXPECT_EQ(read_byte_within(0), -1);
+}
+
+TEST_F(LinkOverSim, RetriesStopAtTheFirstSuccessAndReportTheThirdFailure) {
+    open_current();
+    ASSERT_TRUE(device.command("sequence 12 2 3"));
+    EXPECT_EQ(send_command_with_retries(command_connect), 1);
+    EXPECT_EQ(device.wait_for_frames(3).size(), 3u);
+
+    ASSERT_TRUE(device.command("sequence 1 2 3 4 1"));
+    const int result = send_command_with_retries(command_start_sampling);
+    EXPECT_EQ(result, 4);
+    EXPECT_STREQ(command_result_text(result), "COM-bufer of ZELK is full");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a fourth try would be seen
+    EXPECT_EQ(device.frames().size(), 6u);
+    ASSERT_TRUE(device.command("state"));
+    EXPECT_EQ(device.last_reply(), "connected=1 mode=0 sampling=1");
+}
+
+TEST_F(LinkOverSim, DataFramesArriveWithTheirCodeBlockAndPayload) {
+    open_current();
+    std::vector<std::uint8_t> frame(4 + frame_overhead);
+    const std::vector<std::uint8_t> payload = {0x80, 0xFF, 0x00, 0x7F};
+    std::copy(payload.begin(), payload.end(), frame.begin() + frame_header_size);
+    EXPECT_EQ(send_data(command_image_block, 4, 258, frame.data()), 1);
+    std::vector<std::uint8_t> mode(2 + frame_overhead);
+    mode[frame_header_size] = 3;
+    EXPECT_EQ(send_data(command_mode, 2, 0, mode.data()), 1);
+
+    const auto frames = device.wait_for_frames(2);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].code, command_image_block);
+    EXPECT_EQ(frames[0].block, 258);
+    EXPECT_EQ(frames[0].check, FrameCheck::ok);
+    EXPECT_EQ(frames[0].payload, payload);
+    EXPECT_EQ(frames[1].code, command_mode);
+    EXPECT_EQ(frames[1].payload, (std::vector<std::uint8_t>{3, 0}));
+    ASSERT_TRUE(device.command("state"));
+    EXPECT_EQ(device.last_reply(), "connected=0 mode=3 sampling=0");
+}
+
+TEST_F(LinkOverSim, SelectingAnInvalidNumberKeepsAndReconfiguresTheCurrentPort) {
+    open_current();
+    const int fd = current_port_descriptor();
+    for (const int number : {0, 31}) {
+        termios settings{};
+        ASSERT_EQ(::tcgetattr(fd, &settings), 0);
+        settings.c_lflag |= ECHO | ICANON;
+        ::cfsetospeed(&settings, B9600);
+        ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
+        select_port(number);
+        EXPECT_EQ(current_port_descriptor(), fd) << number;
+        ASSERT_EQ(::tcgetattr(fd, &settings), 0);
+        EXPECT_EQ(settings.c_lflag & (ECHO | ICANON), 0u) << number;
+        EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B38400)) << number;
+        EXPECT_EQ(send_command(command_connect), 1) << number;
+    }
+}
+
+TEST_F(LinkOverSim, APortHeldElsewhereDoesNotOpen) {
+    const int holder = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    ::ioctl(holder, TIOCEXCL);
+    EXPECT_EQ(open_port(port), 0);
+    ::ioctl(holder, TIOCNXCL);
+    ::close(holder);
+    open_current();
+
+    // And the other way round: while we hold it, another open with a lock fails.
+    const int second = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (second >= 0) { // root passes TIOCEXCL; the lock still keeps it out
+        EXPECT_NE(::flock(second, LOCK_EX | LOCK_NB), 0);
+        ::close(second);
+    } else {
+        EXPECT_EQ(errno, EBUSY);
+    }
+}
+
+TEST_F(LinkOverSim, DeviceGoingAwayMidExchangeFailsEverythingWithoutSpinning) {
+    open_current();
+    ASSERT_TRUE(device.command("silent 12"));
+    std::thread killer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        device.end_with_signal(SIGKILL);
+    });
+    EXPECT_EQ(send_command(command_connect), -1);
+    killer.join();
+
+    const auto start = Clock::now();
+    const double cpu_before = process_cpu_seconds();
+    EXPECT_EQ(read_byte_within(200), -1);
+    const std::uint8_t frame[] = {1, 2, 3};
+    EXPECT_EQ(purge_and_write(frame, sizeof frame), 0);
+    EXPECT_EQ(send_command_with_retries(command_connect), -1);
+    const double wall = seconds_since(start);
+    EXPECT_LT(wall, 10.0);
+    // A wait that spins on the hung-up line would burn the whole wait.
+    EXPECT_LT(process_cpu_seconds() - cpu_before, 0.5 * wall);
+}
