@@ -20,7 +20,11 @@ public:
     const std::string& str() const { return *buffer_; }
     int length() const { return static_cast<int>(buffer_->size()); }
     bool empty() const { return buffer_->empty(); }
-    char at(int position) const { return (*buffer_)[static_cast<std::size_t>(position)]; }
+    // The character at `position`, or the zero byte outside the text.
+    char at(int position) const {
+        return position >= 0 && position < length() ? (*buffer_)[static_cast<std::size_t>(position)]
+                                                    : '\0';
+    }
 
     // The characters from `start` to `end`, both inclusive; a start below 0 counts as 0, an
     // end at or past the length as the last position; an end below the start gives "".

@@ -11,6 +11,14 @@ TEST(TextString, SubstringClipsBothEnds) {
     EXPECT_EQ(TextString("ABCDEF").substring(0, 0).str(), "A");
 }
 
+TEST(TextString, CharactersOutsideTheTextReadAsZero) {
+    const TextString text("AB");
+    EXPECT_EQ(text.at(1), 'B');
+    EXPECT_EQ(text.at(2), '\0');
+    EXPECT_EQ(text.at(-1), '\0');
+    EXPECT_EQ(text.at(1000), '\0');
+}
+
 TEST(TextString, TrimRemovesOnlyBlanks) {
     EXPECT_EQ(TextString("   ").trim().str(), "");
     EXPECT_EQ(TextString("").trim().str(), "");
