@@ -1,0 +1,19 @@
+// The analysis line of a memory dump, as the ANALYSIS page lists it under the columns Num,
+// Currency, Value, Side, R, G, B, IR, UVL, CMP, UV, MAG, PQL and PQS.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The line of dump `number` from the first `length` bytes of the dump (normally the 16048 of
+// the dump file; a shorter, truncated or foreign file is read only as far as it goes, the rest
+// counting as 0). The line is fixed-column printable ASCII:
+// - recognised note: number (7), currency (7), denomination (6), side 1..4, the R, G, B, IR
+//   distances of group 4·kind + side (7 each), UVL (5), CMP, UV, MAG (7 each with their "*"
+//   failure marks), PQL (5), PQS (7, marked);
+// - unrecognised note (flag bit 0): number (7), 24 blanks, the distances of the group with the
+//   smallest sum among the 4·kind groups ("0" fields when there is none, as for kind 0);
+// - flag bit 4 (wins over bit 0): number (7), 52 blanks, UVL (5).
+// A number too long for its field leaves the field blank (dump numbers above 99999 among them).
+std::string analyse_dump(int number, const std::uint8_t* dump, std::size_t length);

@@ -1,0 +1,77 @@
+// Result files: the ".res" files of the results table (one table line per text line, CR LF
+// on disk, nothing else), the start-up file "ZELK_CON.TMP", the RES name array of the RES file
+// list, and the checks and status texts of "New RES file". Files live in an explicit folder;
+// the program passes "." (the working folder).
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The results file made (empty) at start-up, so results arriving before a RES file is chosen
+// are kept.
+inline constexpr const char* startup_results_file_name = "ZELK_CON.TMP";
+inline constexpr const char* res_extension = ".res";
+inline constexpr std::size_t res_name_capacity = 1000;
+
+// Status texts. The red ones (show_status_error) are those of refusals and failures.
+inline constexpr const char* refused_res_name_text = "Wrong RES file name";
+inline constexpr const char* res_names_full_text = "Too many RES files";
+
+// `name` + ".res".
+std::string res_file_name(std::string_view name);
+
+// The overwrite question for an existing `path` (name + ".res"), red.
+std::string overwrite_question_text(std::string_view path);
+
+// "Can't write " + file name: a line or file could not be stored (red).
+std::string cant_write_text(std::string_view file_name);
+
+// A typed name that could leave the working folder ("/" in it, "." or "..") is refused.
+bool res_name_acceptable(std::string_view name);
+
+// What Enter in the new-name edit does.
+enum class NewResNameStep {
+    nothing,       // no edit open, or an empty name
+    refuse,        // a name refused by res_name_acceptable: show refused_res_name_text
+    ask_overwrite, // the file exists and this is the first Enter for it: show the question
+                   // and remember the path as the overwrite candidate
+    create,        // create (or overwrite) the file name + ".res"
+};
+
+// `file_exists`: whether name + ".res" exists now; `overwrite_candidate`: the path for which
+// the question was last asked ("" since the edit opened).
+NewResNameStep new_res_name_step(bool edit_active, std::string_view name, bool file_exists,
+                                 std::string_view overwrite_candidate);
+
+// The RES name array from the file names of a folder: the "*.res" names in listing order, each
+// cut at its first "." and at 30 characters, at most res_name_capacity of them.
+std::vector<std::string> res_names_from_listing(const std::vector<std::string>& file_names);
+
+// Adds `name` to the array unless it is there. 1 added, 0 already there, -1 array full (the
+// name is not added: show res_names_full_text; the file itself is still made).
+int add_res_name(std::vector<std::string>& names, std::string_view name);
+
+// The table lines of a results file's contents. Lines end with LF or CR LF; a last line
+// without a line end is a line too; a line of any length stays whole; NUL and other control
+// bytes show as blanks.
+std::vector<std::string> parse_results_file(std::string_view contents);
+
+// Reads the results file `file_name` of `folder` into `lines`. 1 when it could be read, 0
+// when not (`lines` is then empty: show cant_find_text(file_name) of
+// database/download_texts.h, "Can't find <name>.res").
+int read_results_file(const std::string& folder, const std::string& file_name,
+                      std::vector<std::string>& lines);
+
+// Opens the results file `file_name` of `folder` for appending: `create` true makes it empty
+// (a new RES file, "ZELK_CON.TMP"), false opens an existing one without creating it. nullptr
+// when it cannot be opened (an existing one: show cant_find_text(file_name)). The caller
+// closes it with std::fclose.
+std::FILE* open_results_file(const std::string& folder, const std::string& file_name, bool create);
+
+// Appends `line` and CR LF at the end of `file` and flushes it, so what the table shows is on
+// disk. 1 written; 0 the write failed (show cant_write_text); -1 no file is open (nothing is
+// stored).
+int append_results_line(std::FILE* file, std::string_view line);

@@ -1,0 +1,241 @@
+#include "database/description_file.h"
+
+#include "database/folder_files.h"
+#include "database/row_edits.h"
+#include "database/sample_names.h"
+
+#include <algorithm>
+
+namespace {
+
+bool is_token_space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// The text of `token` from `at` up to the first of `stops` (or its end); `at` moves there.
+std::string take_until(const std::string& token, std::size_t& at, const char* stops) {
+    const std::size_t end = std::min(token.find_first_of(stops, at), token.size());
+    std::string part = token.substr(at, end - at);
+    at = end;
+    return part;
+}
+
+bool take_char(const std::string& token, std::size_t& at, char wanted) {
+    if (at >= token.size() || token[at] != wanted)
+        return false;
+    ++at;
+    return true;
+}
+
+// A loaded row before its side columns: number, name, extension, right-aligned nominal.
+std::string loaded_row_start(int index, const RowFields& fields) {
+    std::string row = blank_row_text(index).substr(0, side_columns_position);
+    row = put_row_field(row, RowField::name, fields.name);
+    row = put_row_field(row, RowField::ext, fields.ext);
+    return put_row_field(row, RowField::nominal, right_aligned(fields.nominal, nominal_width));
+}
+
+bool fits_field(const std::string& text, std::size_t width, bool (*allowed)(char)) {
+    return text.size() <= width && std::all_of(text.begin(), text.end(), allowed);
+}
+
+// Only what the edit fields accept: longer fields would break the fixed columns, and other
+// characters ("/" above all) would make sample file names point outside the working folder.
+// A banknote needs a name and a nominal: a row without one ends the table when it is saved,
+// so every row after it would be lost.
+bool acceptable_fields(const RowFields& fields) {
+    return !fields.name.empty() && !fields.nominal.empty() &&
+           fits_field(fields.name, name_width, is_name_character) &&
+           fits_field(fields.ext, ext_width, is_name_character) &&
+           fits_field(fields.nominal, nominal_width, is_nominal_character);
+}
+
+// Appends a made file's sample count as one more side column, while there is room for it.
+// Only a decimal count is shown: other bytes of a foreign token (control bytes, NUL) would
+// reach the table's text.
+void append_made_count(std::string& row, const std::string& count) {
+    const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (count.empty() || count.size() >= 7 || !std::all_of(count.begin(), count.end(), is_digit) ||
+        row.size() + side_column_width > static_cast<std::size_t>(row_text_length))
+        return;
+    row += right_aligned(count, side_column_width);
+}
+
+std::string cant_write_message(const std::string& file_name) {
+    return "Can't write " + file_name;
+}
+
+} // namespace
+
+std::vector<std::string> split_tokens(const std::string& text) {
+    std::vector<std::string> tokens;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && is_token_space(text[at]))
+            ++at;
+        const std::size_t start = at;
+        while (at < text.size() && !is_token_space(text[at]))
+            ++at;
+        if (at > start)
+            tokens.push_back(text.substr(start, at - start));
+    }
+    return tokens;
+}
+
+bool parse_banknote_token(const std::string& token, BanknoteToken& banknote) {
+    banknote = {};
+    std::size_t at = 0;
+    if (!take_char(token, at, ';'))
+        return false;
+    banknote.fields.name = take_until(token, at, "._");
+    if (take_char(token, at, '.'))
+        banknote.fields.ext = take_until(token, at, "_");
+    if (!take_char(token, at, '_'))
+        return false;
+    banknote.fields.nominal = take_until(token, at, "_");
+    if (!take_char(token, at, '_') || at >= token.size() || token[at] < '1' || token[at] > '4')
+        return false;
+    banknote.side = token[at] - '0';
+    ++at;
+    if (at == token.size())
+        return true;
+    if (!take_char(token, at, '_'))
+        return false;
+    banknote.count = token.substr(at);
+    return true;
+}
+
+DbRows rows_from_description(const std::string& text, LoadedColumns columns,
+                             const std::vector<std::string>& names) {
+    DbRows rows;
+    const std::vector<std::string> tokens = split_tokens(text);
+    int loaded = 0;
+    bool last_side1_loaded = false; // side 2..4 counts go to the row of the last side-1 token
+    // The first token is the "COR=" line; its value is not read back.
+    for (std::size_t t = 1; t < tokens.size(); ++t) {
+        BanknoteToken banknote;
+        if (!parse_banknote_token(tokens[t], banknote))
+            continue;
+        if (banknote.side != 1) {
+            if (columns == LoadedColumns::made_counts && last_side1_loaded)
+                append_made_count(rows[static_cast<std::size_t>(loaded - 1)], banknote.count);
+            continue;
+        }
+        last_side1_loaded = loaded < db_row_count && acceptable_fields(banknote.fields);
+        if (!last_side1_loaded)
+            continue;
+        std::string row = loaded_row_start(loaded, banknote.fields);
+        if (columns == LoadedColumns::sample_counts)
+            row += build_side_columns(banknote.fields, names).text;
+        if (columns == LoadedColumns::made_counts)
+            append_made_count(row, banknote.count);
+        rows[static_cast<std::size_t>(loaded)] = row;
+        ++loaded;
+    }
+    const std::size_t side1_only_length = 31 + side_column_width;
+    for (int r = 0; r < db_row_count; ++r) {
+        std::string& row = rows[static_cast<std::size_t>(r)];
+        if (r >= loaded)
+            row = blank_row_text(r);
+        else if (columns == LoadedColumns::made_counts && row.size() == side1_only_length)
+            row += side_column_text(0) + side_column_text(0) + side_column_text(0);
+    }
+    return rows;
+}
+
+int load_description(const std::string& path, const std::string& file_name, LoadedColumns columns,
+                     const std::vector<std::string>& names, DbRows& rows, std::string& message) {
+    std::string text;
+    if (!read_text_file(path, text)) {
+        rows = rows_from_description("", columns, names);
+        message = "Can't find " + file_name;
+        return 0;
+    }
+    rows = rows_from_description(text, columns, names);
+    message.clear();
+    return 1;
+}
+
+std::string description_text(const DbRows& rows, int mc_percent) {
+    std::string text = "COR=" + std::to_string(mc_percent) + line_end;
+    for (const std::string& row : rows) {
+        const RowFields fields = read_row_fields(row);
+        if (fields.name.empty() || fields.nominal.empty())
+            break;
+        text += ";" + banknote_prefix(fields) + "_1" + line_end;
+    }
+    return text;
+}
+
+int save_description(const std::string& path, const std::string& file_name, const DbRows& rows,
+                     int mc_percent, std::string& message) {
+    if (write_file_atomically(path, description_text(rows, mc_percent)) != 1) {
+        message = cant_write_message(file_name);
+        return 0;
+    }
+    message = file_name + " file is saved";
+    return 1;
+}
+
+std::vector<std::string> db_file_names_of(const std::vector<std::string>& folder_names) {
+    std::vector<std::string> names;
+    for (const std::string& file : names_with_extension(folder_names, ".dnl")) {
+        if (names.size() == static_cast<std::size_t>(db_file_names_capacity))
+            break;
+        names.push_back(listing_name(file));
+    }
+    return names;
+}
+
+int add_db_file_name(std::vector<std::string>& db_file_names, const std::string& name) {
+    if (std::find(db_file_names.begin(), db_file_names.end(), name) != db_file_names.end())
+        return 0;
+    if (db_file_names.size() >= static_cast<std::size_t>(db_file_names_capacity))
+        return -1;
+    db_file_names.push_back(name);
+    return 1;
+}
+
+bool is_acceptable_file_name(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+DbPageKeyAction db_page_key_action(int key, bool name_entry_open) {
+    if (key == 32)
+        return DbPageKeyAction::clear_row_edits;
+    if (key == 13 && name_entry_open)
+        return DbPageKeyAction::enter_new_name;
+    if (key == 27 && name_entry_open)
+        return DbPageKeyAction::close_name_entry;
+    return DbPageKeyAction::none;
+}
+
+NewDbFileStep new_db_file_step(const std::string& typed, const std::string& overwrite_candidate,
+                               bool file_exists) {
+    if (typed.empty())
+        return NewDbFileStep::nothing;
+    if (!is_acceptable_file_name(typed))
+        return NewDbFileStep::refused;
+    if (file_exists && typed != overwrite_candidate)
+        return NewDbFileStep::ask_overwrite;
+    return NewDbFileStep::create;
+}
+
+std::string overwrite_question(const std::string& typed) {
+    return typed + " is already exist. Ovewrite? Press <Enter> for ovewrite.";
+}
+
+std::string refused_name_message(const std::string& typed) {
+    return "Wrong file name " + typed;
+}
+
+int create_empty_description(const std::string& path, const std::string& file_name,
+                             std::string& message) {
+    if (write_file_atomically(path, std::string()) != 1) {
+        message = cant_write_message(file_name);
+        return 0;
+    }
+    message.clear();
+    return 1;
+}

@@ -1,0 +1,12 @@
+#include "database/device_exchange.h"
+
+int command_with_retries(const DeviceExchange& exchange, int code) {
+    constexpr int tries = 3;
+    int result = 0;
+    for (int attempt = 0; attempt < tries; ++attempt) {
+        result = exchange.send_command(code);
+        if (result == 1)
+            break;
+    }
+    return result;
+}

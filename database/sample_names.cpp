@@ -1,0 +1,94 @@
+#include "database/sample_names.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+const std::string bin_extension = ".bin";
+
+} // namespace
+
+std::string sample_file_name(const std::string& prefix, int number) {
+    return prefix + std::to_string(number) + bin_extension;
+}
+
+int sample_number_of(const std::string& file_name) {
+    const std::size_t underscore = file_name.rfind('_');
+    std::size_t at = underscore == std::string::npos ? file_name.size() : underscore + 1;
+    long long number = 0;
+    while (at < file_name.size() && file_name[at] >= '0' && file_name[at] <= '9') {
+        number = std::min<long long>(number * 10 + (file_name[at] - '0'), INT_MAX - 1);
+        ++at;
+    }
+    return static_cast<int>(number);
+}
+
+bool matches_sample_prefix(const std::string& prefix, const std::string& file_name) {
+    return file_name.size() >= prefix.size() + bin_extension.size() &&
+           file_name.compare(0, prefix.size(), prefix) == 0 &&
+           file_name.compare(file_name.size() - bin_extension.size(), bin_extension.size(),
+                             bin_extension) == 0;
+}
+
+std::vector<int> existing_sample_numbers(const std::string& prefix,
+                                         const std::vector<std::string>& names, int first,
+                                         int last) {
+    std::vector<int> numbers;
+    for (const std::string& name : names) {
+        if (!matches_sample_prefix(prefix, name))
+            continue;
+        const int number = sample_number_of(name);
+        // Only the exact name of the number counts: "X_1_007.bin" is not sample 7.
+        if (number >= first && number <= last && name == sample_file_name(prefix, number))
+            numbers.push_back(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+SampleCount count_sample_names(const std::string& sample_prefix,
+                               const std::vector<std::string>& names) {
+    SampleCount count;
+    for (const std::string& name : names) {
+        if (!matches_sample_prefix(sample_prefix, name))
+            continue;
+        count.highest_number = std::max(count.highest_number, sample_number_of(name));
+        ++count.found_count;
+    }
+    return count;
+}
+
+std::string count_sample_files(const std::string& nominal, const std::string& name_and_ext,
+                               const std::string& sample_prefix,
+                               const std::vector<std::string>& names, SampleCount& count) {
+    count = {};
+    if (nominal.empty() || name_and_ext.empty())
+        return side_column_text(0);
+    count = count_sample_names(sample_prefix, names);
+    return side_column_text(count.found_count);
+}
+
+int next_sample_number(const std::string& sample_prefix, const std::vector<std::string>& names) {
+    return count_sample_names(sample_prefix, names).highest_number + 1;
+}
+
+SideColumns build_side_columns(const RowFields& fields, const std::vector<std::string>& names) {
+    SideColumns columns;
+    std::string name_and_ext = fields.name;
+    if (!fields.ext.empty())
+        name_and_ext += "." + fields.ext;
+    for (int side = 1; side <= side_count; ++side) {
+        columns.text +=
+            count_sample_files(fields.nominal, name_and_ext, sample_prefix_for(fields, side), names,
+                               columns.counts[static_cast<std::size_t>(side - 1)]);
+    }
+    return columns;
+}
+
+std::string refreshed_row_text(const std::string& row, int index, const SideFlags& checked,
+                               const std::vector<std::string>& names) {
+    const std::string full = full_row_text(row, index);
+    const SideColumns columns = build_side_columns(read_row_fields(full), names);
+    return put_side_marks(put_side_columns(full, columns.text), checked);
+}

@@ -1,0 +1,127 @@
+#include "analysis/results_file.h"
+#include "database/download_texts.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+namespace {
+
+class ResultsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "results-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    std::string file_bytes(const std::string& name) const {
+        std::ifstream in(folder + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    std::string folder;
+};
+
+TEST(ResultsFileContents, LineEndsOfEitherKind) {
+    EXPECT_EQ(parse_results_file("a\r\nb\nc\r\n"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(parse_results_file("\r\n\nlast"), (std::vector<std::string>{"", "", "last"}));
+    EXPECT_TRUE(parse_results_file("").empty());
+}
+
+TEST(ResultsFileContents, LongLinesAndControlBytesStayInPlace) {
+    const std::string long_line(300, 'x');
+    EXPECT_EQ(parse_results_file(long_line + "\r\n" + std::string("a\0b\tc\r", 6) + "\n"),
+              (std::vector<std::string>{long_line, "a b c"}));
+}
+
+TEST_F(ResultsFileTest, WrittenLinesReadBackAsTheSameTable) {
+    std::FILE* file = open_results_file(folder, "day.res", true);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(append_results_line(file, "    17    09.12.24"), 1);
+    EXPECT_EQ(append_results_line(file, ""), 1);
+    std::fclose(file);
+    EXPECT_EQ(file_bytes("day.res"), "    17    09.12.24\r\n\r\n");
+
+    // Reopened, new lines go after the old ones.
+    file = open_results_file(folder, "day.res", false);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(append_results_line(file, "last"), 1);
+    std::fclose(file);
+    std::vector<std::string> lines;
+    EXPECT_EQ(read_results_file(folder, "day.res", lines), 1);
+    EXPECT_EQ(lines, (std::vector<std::string>{"    17    09.12.24", "", "last"}));
+
+    // Creating it again empties it.
+    file = open_results_file(folder, "day.res", true);
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    EXPECT_EQ(read_results_file(folder, "day.res", lines), 1);
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(ResultsFileTest, MissingFileIsNeitherOpenedNorCreated) {
+    std::vector<std::string> lines{"old"};
+    EXPECT_EQ(open_results_file(folder, "gone.res", false), nullptr);
+    EXPECT_EQ(read_results_file(folder, "gone.res", lines), 0);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(std::filesystem::exists(folder + "/gone.res"));
+    EXPECT_EQ(cant_find_text(res_file_name("gone")), "Can't find gone.res");
+}
+
+TEST(ResultsFileAppend, FailuresAreReported) {
+    EXPECT_EQ(append_results_line(nullptr, "line"), -1);
+    std::FILE* full = std::fopen("/dev/full", "r+b");
+    if (full == nullptr)
+        GTEST_SKIP() << "no /dev/full";
+    EXPECT_EQ(append_results_line(full, "line"), 0);
+    std::fclose(full);
+}
+
+TEST(ResNames, NamesThatLeaveTheFolderAreRefused) {
+    for (const char* name : {"", ".", "..", "a/b", "/tmp", "../x"})
+        EXPECT_FALSE(res_name_acceptable(name)) << name;
+    for (const char* name : {"day", "...", "a.b", ".hidden"})
+        EXPECT_TRUE(res_name_acceptable(name)) << name;
+}
+
+TEST(ResNames, OverwriteOnlyOnSecondEnterForTheSameName) {
+    EXPECT_EQ(new_res_name_step(false, "day", false, ""), NewResNameStep::nothing);
+    EXPECT_EQ(new_res_name_step(true, "", false, ""), NewResNameStep::nothing);
+    EXPECT_EQ(new_res_name_step(true, "..", false, ""), NewResNameStep::refuse);
+    EXPECT_EQ(new_res_name_step(true, "new", false, ""), NewResNameStep::create);
+    EXPECT_EQ(new_res_name_step(true, "day", true, ""), NewResNameStep::ask_overwrite);
+    EXPECT_EQ(new_res_name_step(true, "day", true, "day.res"), NewResNameStep::create);
+    EXPECT_EQ(new_res_name_step(true, "week", true, "day.res"), NewResNameStep::ask_overwrite);
+    EXPECT_EQ(overwrite_question_text("day.res"),
+              "day.res is already exist. Ovewrite? Press <Enter> for ovewrite.");
+}
+
+TEST(ResNames, ArrayFromListingIsSortedCutAndCapped) {
+    const std::string long_name(40, 'L');
+    EXPECT_EQ(res_names_from_listing({"b.res", "a.b.res", "x.dnl", long_name + ".res", "c.RES"}),
+              (std::vector<std::string>{"a", "b", std::string(30, 'L')}));
+
+    std::vector<std::string> many;
+    for (int i = 0; i < 1005; ++i)
+        many.push_back(std::to_string(10000 + i) + ".res");
+    const std::vector<std::string> names = res_names_from_listing(many);
+    ASSERT_EQ(names.size(), res_name_capacity);
+    EXPECT_EQ(names.back(), "10999");
+}
+
+TEST(ResNames, AddingStopsAtCapacity) {
+    std::vector<std::string> names{"day"};
+    EXPECT_EQ(add_res_name(names, "day"), 0);
+    EXPECT_EQ(add_res_name(names, "week"), 1);
+    EXPECT_EQ(names, (std::vector<std::string>{"day", "week"}));
+    names.resize(res_name_capacity, "x");
+    EXPECT_EQ(add_res_name(names, "day"), 0);
+    EXPECT_EQ(add_res_name(names, "month"), -1);
+    EXPECT_EQ(names.size(), res_name_capacity);
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+#include "traffic/dump_files.h"
+
+#include "analysis/device_messages.h"
+#include "analysis/dump_analysis.h"
+#include "database/folder_files.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr const char* dump_extension = ".ram";
+
+// The leading decimal digits of the listed name, saturating at INT_MAX.
+int leading_number(const std::string& text) {
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        value = std::min<long long>(value * 10 + (c - '0'), INT_MAX);
+    }
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+std::string dump_file_name(int number) {
+    return std::to_string(number) + dump_extension;
+}
+
+DumpScan scan_dump_files(const std::vector<std::string>& file_names) {
+    DumpScan scan;
+    const std::vector<std::string> dump_names = names_with_extension(file_names, dump_extension);
+    for (const std::string& name : dump_names)
+        scan.highest_found = std::max(scan.highest_found, leading_number(listing_name(name)));
+    scan.counter = std::min(scan.highest_found, dump_counter_limit);
+    for (const std::string& name : dump_names) {
+        const int number = leading_number(name);
+        if (number >= 1 && number <= scan.counter && name == dump_file_name(number))
+            scan.numbers_to_analyse.push_back(number);
+    }
+    std::sort(scan.numbers_to_analyse.begin(), scan.numbers_to_analyse.end());
+    if (scan.numbers_to_analyse.size() > dump_lines_capacity)
+        scan.numbers_to_analyse.resize(dump_lines_capacity);
+    return scan;
+}
+
+int write_dump_file(const std::string& folder, int number, const std::uint8_t* bytes,
+                    std::size_t length) {
+    const std::string path = path_in(folder, dump_file_name(number));
+    return write_file_atomically(path, path + ".tmp", bytes, length) == 1 ? 1 : 0;
+}
+
+std::string analyse_dump_file(const std::string& folder, int number) {
+    std::vector<std::uint8_t> bytes;
+    read_file_bytes(path_in(folder, dump_file_name(number)), memory_dump_size, bytes);
+    return analyse_dump(number, bytes.data(), bytes.size());
+}
+
+std::vector<std::string> analyse_dump_files(const std::string& folder,
+                                            const std::vector<int>& numbers) {
+    std::vector<std::string> lines;
+    lines.reserve(numbers.size());
+    for (int number : numbers)
+        lines.push_back(analyse_dump_file(folder, number));
+    return lines;
+}

@@ -1,0 +1,119 @@
+#include "traffic/upload_flow.h"
+
+#include "traffic/upl_file.h"
+#include "traffic/upload_image_decoder.h"
+
+namespace {
+
+constexpr int request_upload = 3;
+constexpr int continue_upload = 6;
+constexpr int end_transfer = 8;
+
+void end_upload(UploadState& state) {
+    state.upload_row = 0;
+    state.upload_side = 0;
+}
+
+// A refused step: its error, command 8 once, and the upload is over.
+void abandon(UploadState& state, const DeviceExchange& exchange, int result) {
+    exchange.show_command_error(result);
+    exchange.send_command(end_transfer);
+    end_upload(state);
+}
+
+void complete(UploadState& state, const DeviceExchange& exchange) {
+    exchange.show_info(state.upload_file_name + " created");
+    command_with_retries(exchange, end_transfer); // a failure here is not reported
+    end_upload(state);
+}
+
+void fail_to_write(UploadState& state, const DeviceExchange& exchange) {
+    exchange.show_error(upload_cant_write_text(state.upload_file_name));
+    exchange.send_command(end_transfer);
+    end_upload(state);
+}
+
+} // namespace
+
+std::string upload_cant_write_text(const std::string& file_name) {
+    return "Can't write " + file_name;
+}
+
+int upload_button(const DeviceExchange& exchange) {
+    const int result = command_with_retries(exchange, request_upload);
+    if (result != 1) {
+        exchange.show_command_error(result);
+        return 0;
+    }
+    exchange.show_info(uploading_table_text);
+    return 1;
+}
+
+int on_table_message(UploadState& state, const std::uint8_t* message, std::size_t length,
+                     const DeviceExchange& exchange, const TextFileWriter& write_text) {
+    if (length != upload_table_message_size)
+        return 0;
+    if (!upload_sum_matches(message, upload_table_data_size)) {
+        exchange.show_error(wrong_upload_crc_text);
+        return 0;
+    }
+    read_upload_table(message, length, state.table);
+    exchange.show_info(uploaded_table_text);
+    const int result = command_with_retries(exchange, continue_upload);
+    if (result != 1) {
+        abandon(state, exchange, result);
+        return 0;
+    }
+    state.upload_file_name = state.table.file_name;
+    if (!write_text(state.upload_file_name, upl_cor_line(state.table.mc_percent), false)) {
+        fail_to_write(state, exchange);
+        return 0;
+    }
+    state.upload_row = 1;
+    state.upload_side = 1;
+    // A device without banknotes has no image to send: the file is complete as it is.
+    if (state.table.used_rows == 0)
+        complete(state, exchange);
+    return 1;
+}
+
+int on_image_message(UploadState& state, const std::uint8_t* message, std::size_t length,
+                     const DeviceExchange& exchange, const TextFileWriter& write_text) {
+    if (state.upload_row < 1 || length != upload_image_message_size)
+        return 0;
+    if (!upload_sum_matches(message, upload_image_data_size))
+        exchange.show_error(wrong_upload_crc_text);
+    const std::string creating = "Creating " + state.upload_file_name;
+    const int image_number = 4 * (state.upload_row - 1) + state.upload_side;
+    exchange.show_info(creating);
+    exchange.show_info(creating + " ... ");
+    exchange.show_info(creating + " ... " + std::to_string(image_number));
+
+    const int row = state.upload_row - 1;
+    const std::string side_text =
+        upl_side_header(state.table.row_names[row], state.table.nominals[row], state.upload_side,
+                        state.table.image_counts[row][state.upload_side - 1]) +
+        decode_side_image(message, upload_image_data_size);
+    if (!write_text(state.upload_file_name, side_text, true)) {
+        fail_to_write(state, exchange);
+        return 0;
+    }
+    advance_upload(state);
+    if (state.upload_row == state.table.used_rows + 1) {
+        complete(state, exchange);
+        return 1;
+    }
+    const int result = exchange.send_command(continue_upload);
+    if (result != 1)
+        abandon(state, exchange, result);
+    return 1;
+}
+
+void advance_upload(UploadState& state) {
+    ++state.upload_side;
+    const bool single_sided = state.table.image_counts[state.upload_row - 1][1] == 0;
+    if (state.upload_side == 5 || (state.upload_side == 2 && single_sided)) {
+        ++state.upload_row;
+        state.upload_side = 1;
+    }
+}
