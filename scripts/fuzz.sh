@@ -30,6 +30,8 @@ targets=(
     "fuzz_upgrade_replies upgrade_replies 4096"
 )
 
+scripts/install_deps.sh
+
 echo "== fuzz build ($build)"
 if ! CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVARDEN_FUZZ=ON -DVARDEN_TESTS=OFF -DVARDEN_BENCH=OFF >/dev/null ||

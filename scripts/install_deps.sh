@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils imagemagick fonts-liberation
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()
