@@ -1,0 +1,40 @@
+// ornivex_control: the service program of the VARDEN banknote detector.
+#include "app/main_loop.h"
+#include "app/shell_rules.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* help_text =
+    "Usage: ornivex_control [--help]\n"
+    "\n"
+    "Service window for the VARDEN banknote detector, connected over a serial line\n"
+    "(COM1..COM30; an entry COMk in the working folder, such as a link to /dev/ttyUSB0,\n"
+    "stands for port k). It switches the device into its connected state, collects and\n"
+    "checks banknote samples, keeps the banknote database and loads it into the device,\n"
+    "stores memory dumps and shows the results of counting runs.\n"
+    "\n"
+    "Every file it reads or writes is in the working folder. It takes no other arguments.\n"
+    "SIGTERM, SIGINT and SIGHUP close it as closing the window does: the device is told\n"
+    "to leave its connected and sampling states first.\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    switch (read_command_line(argc, argv)) {
+    case CommandLineRequest::help: std::fputs(help_text, stdout); return 0;
+    case CommandLineRequest::invalid:
+        std::fprintf(stderr,
+                     "ornivex_control: unknown argument '%s' (see ornivex_control --help)\n",
+                     argv[1]);
+        return 2;
+    case CommandLineRequest::run: break;
+    }
+    QApplication application(argc, argv);
+    if (!start_program())
+        return 0;
+    close_on_termination_signals();
+    return main_loop();
+}

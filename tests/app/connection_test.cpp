@@ -1,0 +1,111 @@
+#include "app/connection.h"
+#include "app/status_line.h"
+#include "link/commands.h"
+#include "tests/app/window_fixture.h"
+
+#include <QPushButton>
+#include <csignal>
+
+namespace {
+
+const Colour lamp_on = rgb(0, 128, 0);
+const Colour lamp_off = rgb(200, 0, 0);
+
+void press_connect_button() {
+    static_cast<QPushButton*>(connect_push_button->window)->click();
+}
+
+long lamp_centre(const ClassSimpleGraphics* lamp) {
+    return panel_pixel(lamp, 8, 8);
+}
+
+} // namespace
+
+TEST_F(WindowTest, ConnectThenDisconnect) {
+    EXPECT_EQ(lamp_centre(connection_indicator), static_cast<long>(lamp_off));
+    EXPECT_TRUE(equals(connect_push_button->label, "Connect"));
+
+    press_connect_button();
+    const auto frames = frames_after(2);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].code, 12);
+    EXPECT_EQ(frames[0].length, 0);
+    // The device learns the page that is shown: ANALYSIS.
+    EXPECT_EQ(frames[1].code, 9);
+    EXPECT_EQ(frames[1].payload, (std::vector<std::uint8_t>{1, 0}));
+    EXPECT_EQ(connected, 1);
+    EXPECT_TRUE(equals(connect_push_button->label, "Disconnect"));
+    EXPECT_EQ(lamp_centre(connection_indicator), static_cast<long>(lamp_on));
+    // A successful connect clears the status line.
+    EXPECT_FALSE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_status_back));
+
+    press_connect_button();
+    ASSERT_EQ(frames_after(3).size(), 3u);
+    EXPECT_EQ(recorded_codes(), (std::vector<int>{12, 9, 13}));
+    EXPECT_EQ(connected, 0);
+    EXPECT_TRUE(equals(connect_push_button->label, "Connect"));
+    EXPECT_EQ(lamp_centre(connection_indicator), static_cast<long>(lamp_off));
+}
+
+TEST_F(WindowTest, RefusedConnectShowsTheDeviceErrorAndChangesNothing) {
+    ASSERT_EQ(device.command("result 12 4"), 1);
+    connect_button();
+    EXPECT_EQ(recorded_codes(), (std::vector<int>{12, 12, 12}));
+    EXPECT_EQ(connected, 0);
+    EXPECT_TRUE(equals(connect_push_button->label, "Connect"));
+    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+}
+
+TEST_F(WindowTest, NoDeviceGivesErrorConnectionAndTheWindowGoesOn) {
+    // The port goes away: every try waits for an acknowledgement that cannot come.
+    close_current_port();
+    connect_button();
+    EXPECT_EQ(connected, 0);
+    EXPECT_TRUE(equals(connect_push_button->label, "Connect"));
+    EXPECT_EQ(lamp_centre(connection_indicator), static_cast<long>(lamp_off));
+    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(device.frames().empty());
+
+    // Choosing COM1 in the box opens the port again, and the window still works.
+    com_port_box->select_index(0);
+    main_window->dispatch_command(command_word(com_port_box->id, notify_combo_selected), 0);
+    EXPECT_EQ(chosen_port_number, 1);
+    EXPECT_GE(current_port_descriptor(), 0);
+    connect_button();
+    EXPECT_EQ(connected, 1);
+    EXPECT_FALSE(panel_shows_colour(status_message_panel, colour_error));
+}
+
+TEST_F(WindowTest, ChoosingAMissingPortSaysNothingAndLaterCommandsFail) {
+    // COM30 is /dev/ttyACM9 here, which no test machine has.
+    com_port_box->select_index(29);
+    main_window->dispatch_command(command_word(com_port_box->id, notify_combo_selected), 0);
+    EXPECT_EQ(chosen_port_number, 30);
+    EXPECT_FALSE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(current_port_descriptor(), -1);
+    EXPECT_EQ(send_command(12), -1);
+    EXPECT_TRUE(device.frames().empty());
+}
+
+TEST_F(WindowTest, DeviceEndingTheConnectedStateDisconnects) {
+    connect_button();
+    ASSERT_EQ(connected, 1);
+    ASSERT_EQ(device.command("end-connected"), 1);
+    // The idle loop wakes on the first byte and reads the 7-byte message.
+    EXPECT_TRUE(run_passes_until([] { return connected == 0; }));
+    EXPECT_TRUE(equals(connect_push_button->label, "Connect"));
+    EXPECT_EQ(lamp_centre(connection_indicator), static_cast<long>(lamp_off));
+    // Nothing is sent in reply on the ANALYSIS page.
+    EXPECT_EQ(recorded_codes(), (std::vector<int>{12, 9}));
+}
+
+TEST_F(WindowTest, APortWhoseDeviceWentAwayIsClosed) {
+    ASSERT_GE(current_port_descriptor(), 0);
+    ASSERT_GT(device.end_with_signal(SIGKILL), 0);
+    // The idle loop must not keep waking for a line that only reports its hang-up.
+    EXPECT_TRUE(run_passes_until([] { return current_port_descriptor() == -1; }));
+    connect_button();
+    EXPECT_EQ(connected, 0);
+    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+}

@@ -1,0 +1,59 @@
+#include "app/status_line.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+// Makes the database-name panel as the SAMPLING page builds it.
+ClassSimpleGraphics* make_db_name_panel() {
+    db_name_panel =
+        main_window->add_simple_graphics(100, 490, 120, 20, panel_style_owner_draw, &font_normal);
+    return db_name_panel;
+}
+
+bool only_colour(const ClassSimpleGraphics* panel, Colour colour) {
+    for (int y = 0; y < panel->height(); ++y) {
+        for (int x = 0; x < panel->width(); ++x) {
+            if (panel_pixel(panel, x, y) != static_cast<long>(colour))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(WindowTest, DatabaseNameIsShownInTheDisplayAlphabet) {
+    ClassSimpleGraphics* panel = make_db_name_panel();
+    show_db_name("db_name_long");
+    EXPECT_EQ(display_db_name.str(), "db-nA E-Lon ");
+    EXPECT_TRUE(panel_shows_colour(panel, colour_info));
+    EXPECT_EQ(panel_pixel(panel, 0, 0), static_cast<long>(colour_background));
+
+    show_db_name("ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(display_db_name.str(), "AbCdEF HI  L");
+    EXPECT_EQ(display_db_name.length(), 12);
+
+    show_db_name("");
+    EXPECT_TRUE(display_db_name.empty());
+    EXPECT_TRUE(only_colour(panel, colour_background));
+}
+
+TEST_F(WindowTest, StatusLineColoursAndClearing) {
+    show_status_info("Received");
+    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
+    EXPECT_FALSE(panel_shows_colour(status_message_panel, colour_error));
+
+    show_command_error(-1);
+    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_FALSE(panel_shows_colour(status_message_panel, colour_info));
+
+    // Results without a text leave the line as it is.
+    const QImage before = status_message_panel->image();
+    show_command_error(0);
+    show_command_error(8);
+    show_command_error(1);
+    EXPECT_EQ(status_message_panel->image(), before);
+
+    show_status_error("");
+    EXPECT_TRUE(only_colour(status_message_panel, colour_status_back));
+}

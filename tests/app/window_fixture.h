@@ -1,0 +1,59 @@
+// In-process window tests: the real start-up against the simulated device, linked as COM1 in
+// a fresh working folder, on Qt's offscreen platform.
+#pragma once
+
+#include "app/layout.h"
+#include "app/main_loop.h"
+#include "app/pages.h"
+#include "app/program_state.h"
+#include "link/serial_port.h"
+#include "tests/support/sim_driver.h"
+#include "ui/simple_graphics.h"
+#include "ui/window.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The command codes recorded by the device so far, in order.
+    std::vector<int> recorded_codes() const;
+    // Waits until the device recorded `count` frames; returns them.
+    std::vector<RecordedFrame> frames_after(std::size_t count) const;
+
+    // Runs main loop passes until `done` holds or about `timeout_ms` passed.
+    template <typename Condition> bool run_passes_until(Condition done, int timeout_ms = 5000);
+
+    // Selects slot `slot` of the mode list as a click on a tab does (the list first gains
+    // the focus) and lets the loop look at the lists.
+    void click_tab_slot(int slot);
+
+    SimulatedDevice device;
+    std::unique_ptr<WorkingFolder> folder;
+};
+
+// The colour of pixel (x, y) of a panel's image as 0x00BBGGRR, or -1 without an image.
+long panel_pixel(const ClassSimpleGraphics* panel, int x, int y);
+// Whether any pixel of the panel's image has `colour`.
+bool panel_shows_colour(const ClassSimpleGraphics* panel, Colour colour);
+
+template <typename Condition> bool WindowTest::run_passes_until(Condition done, int timeout_ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeout_ms)
+            return false;
+        // A timer bounds each sleeping pass, so that a missing byte cannot hang the test.
+        QTimer::singleShot(200, [] {});
+        if (!main_loop_pass(true))
+            return done();
+    }
+    return true;
+}

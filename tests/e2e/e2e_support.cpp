@@ -1,0 +1,137 @@
+#include "tests/e2e/e2e_support.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+std::string find_program(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+bool exists(const std::string& path) {
+    struct stat entry {};
+    return ::stat(path.c_str(), &entry) == 0;
+}
+
+pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
+            const std::string& display, bool quiet) {
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0)
+        ::_exit(127);
+    ::setenv("DISPLAY", display.c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    if (quiet) {
+        if (std::freopen("/dev/null", "w", stdout) == nullptr ||
+            std::freopen("/dev/null", "w", stderr) == nullptr)
+            ::_exit(127);
+    }
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+}
+
+std::string run_for_output(const std::vector<std::string>& argv, const std::string& display) {
+    int out[2];
+    if (::pipe(out) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        ::setenv("DISPLAY", display.c_str(), 1);
+        std::vector<char*> args;
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buffer[256];
+    ssize_t got = 0;
+    while ((got = ::read(out[0], buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<std::size_t>(got));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return text.substr(0, text.find('\n'));
+}
+
+void end_process(pid_t pid) {
+    if (pid <= 0)
+        return;
+    ::kill(pid, SIGTERM);
+    for (int tries = 0; tries < 50; ++tries) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        std::this_thread::sleep_for(100ms);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+void ControlOnVirtualScreen::TearDown() {
+    end_process(control_pid);
+    end_process(xvfb_pid);
+}
+
+std::string ControlOnVirtualScreen::start_virtual_screen(const std::string& xvfb) {
+    for (int number = 90; number < 190; ++number) {
+        const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        if (exists(lock) || exists(socket))
+            continue;
+        const std::string display = ":" + std::to_string(number);
+        xvfb_pid = spawn({xvfb, display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, "",
+                         display, true);
+        for (int tries = 0; tries < 100 && !exists(socket); ++tries)
+            std::this_thread::sleep_for(50ms);
+        if (exists(socket))
+            return display;
+        end_process(xvfb_pid); // another server took the number meanwhile
+        xvfb_pid = -1;
+    }
+    return {};
+}
+
+std::string ControlOnVirtualScreen::wait_for_window(const std::string& xdotool,
+                                                    const std::string& display) {
+    std::string window;
+    for (int tries = 0; tries < 100 && window.empty(); ++tries) {
+        std::this_thread::sleep_for(100ms);
+        window = run_for_output(
+            {xdotool, "search", "--onlyvisible", "--name", "ORNIVEX VARDEN CONTROL"}, display);
+    }
+    return window;
+}
+
+void ControlOnVirtualScreen::click_at(const std::string& xdotool, const std::string& display,
+                                      const std::string& window, int x, int y) {
+    run_for_output({xdotool, "mousemove", "--window", window, std::to_string(x), std::to_string(y),
+                    "click", "1"},
+                   display);
+}

@@ -1,0 +1,41 @@
+// Helpers of the end-to-end tests: a virtual X server, the real programs started in a folder
+// on it, and xdotool to find the window and click in it. Every wait is bounded.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The full path of `name` found on PATH, or empty.
+std::string find_program(const std::string& name);
+
+bool exists(const std::string& path);
+
+// Starts `argv` in `folder` with DISPLAY set; returns the process id, or -1.
+pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
+            const std::string& display, bool quiet);
+
+// Runs a short command to its end and returns its standard output (first line).
+std::string run_for_output(const std::vector<std::string>& argv, const std::string& display);
+
+// Ends a started process: SIGTERM, then SIGKILL after five seconds.
+void end_process(pid_t pid);
+
+class ControlOnVirtualScreen : public ::testing::Test {
+protected:
+    void TearDown() override;
+
+    // Starts Xvfb on the first free display number from 90 on. Returns the display name.
+    std::string start_virtual_screen(const std::string& xvfb);
+
+    // Waits up to ten seconds for the visible window of ornivex_control; returns its id.
+    std::string wait_for_window(const std::string& xdotool, const std::string& display);
+
+    // Clicks at (x, y) of the window's client area.
+    void click_at(const std::string& xdotool, const std::string& display, const std::string& window,
+                  int x, int y);
+
+    pid_t xvfb_pid = -1;
+    pid_t control_pid = -1;
+};
