@@ -83,7 +83,10 @@ void read_line_bytes(Simulator& sim, int line_fd, FrameScanner& scanner,
     ssize_t got = 0;
     while ((got = ::read(line_fd, chunk.data(), chunk.size())) > 0) {
         last_input = SimClock::now();
-        for (const auto& frame : scan_bytes(scanner, chunk.data(), static_cast<std::size_t>(got)))
+        const auto count = static_cast<std::size_t>(got);
+        const std::size_t taken =
+            sim.raw_input ? std::min(sim.raw_input(sim, chunk.data(), count), count) : 0;
+        for (const auto& frame : scan_bytes(scanner, chunk.data() + taken, count - taken))
             handle_frame(sim, frame);
     }
 }

@@ -68,6 +68,10 @@ struct Simulator {
     SimClock::time_point script_resume_at = SimClock::time_point::min();
     bool script_waits_for_output = false;
     bool quit_requested = false;
+    // Sees the bytes received on the line before the frame scanner does and returns how many
+    // of the first ones it takes (a module that expects raw bytes, such as a stored sample sent
+    // back, records them); the rest are scanned for frames.
+    std::function<std::size_t(Simulator&, const std::uint8_t*, std::size_t)> raw_input;
 };
 
 void register_frame_handler(Simulator& sim, HeaderKind kind, int code, FrameHandler handler);

@@ -1,0 +1,124 @@
+#include "database/description_page.h"
+
+#include "analysis/sampling_control.h"
+#include "app/pages.h"
+#include "app/program_state.h"
+#include "app/status_line.h"
+#include "database/database_area.h"
+#include "database/description_file.h"
+#include "database/folder_files.h"
+#include "database/table_editor.h"
+#include "ui/controls.h"
+
+ClassPushButton* new_db_file_button = nullptr;
+ClassEditString* db_name_edit = nullptr;
+int db_name_entry_open = 0;
+std::string db_overwrite_candidate;
+
+namespace {
+
+const std::string working_folder = ".";
+
+LoadedColumns columns_of_page() {
+    switch (current_mode) {
+    case page_sampling: return LoadedColumns::sample_counts;
+    case page_collect: return LoadedColumns::made_counts;
+    default: return LoadedColumns::none;
+    }
+}
+
+void show_message(int result, const std::string& message) {
+    const TextString text{std::string_view(message)};
+    if (result == 1)
+        show_status_info(text);
+    else
+        show_status_error(text);
+}
+
+void enter_new_name() {
+    const std::string typed = db_name_edit ? db_name_edit->get_text().str() : std::string();
+    const std::string file_name = typed + ".dnl";
+    const NewDbFileStep step = new_db_file_step(
+        typed, db_overwrite_candidate, file_exists(path_in(working_folder, file_name)) == 1);
+    switch (step) {
+    case NewDbFileStep::nothing: return;
+    case NewDbFileStep::refused:
+        show_status_error(TextString(std::string_view(refused_name_message(typed))));
+        return;
+    case NewDbFileStep::ask_overwrite:
+        db_overwrite_candidate = typed;
+        show_status_error(TextString(std::string_view(overwrite_question(typed))));
+        return;
+    case NewDbFileStep::create: break;
+    }
+    std::string message;
+    if (!create_empty_description(path_in(working_folder, file_name), file_name, message)) {
+        show_status_error(TextString(std::string_view(message)));
+        return;
+    }
+    if (add_db_file_name(db_file_names, typed) == 1 && db_file_list)
+        db_file_list->add_item(TextString(std::string_view(typed)));
+    show_status_error("");
+    close_name_edit();
+}
+
+} // namespace
+
+void load_description(int index) {
+    if (db_file_names.empty() || index < 0 ||
+        static_cast<std::size_t>(index) >= db_file_names.size()) {
+        db_rows = {};
+        return;
+    }
+    const std::string db_file_name = db_file_names[static_cast<std::size_t>(index)] + ".dnl";
+    mc_percent = 0;
+    std::string message;
+    if (!::load_description(path_in(working_folder, db_file_name), db_file_name, columns_of_page(),
+                            list_folder(working_folder), db_rows, message))
+        show_status_error(TextString(std::string_view(message)));
+}
+
+void save_description() {
+    close_name_edit();
+    const std::string file_name = selected_db_file_name();
+    if (file_name.empty()) {
+        show_status_error("No DB file selected");
+        return;
+    }
+    std::string message;
+    const int result = ::save_description(path_in(working_folder, file_name), file_name, db_rows,
+                                          mc_percent, message);
+    show_message(result, message);
+}
+
+void new_description_file() {
+    if (new_db_file_button)
+        new_db_file_button->show(false);
+    if (db_name_edit) {
+        db_name_edit->show(true);
+        db_name_edit->take_focus();
+    }
+    db_name_entry_open = 1;
+    db_overwrite_candidate.clear();
+}
+
+bool db_page_key(int key) {
+    switch (db_page_key_action(key, db_name_entry_open == 1)) {
+    case DbPageKeyAction::none: return false;
+    case DbPageKeyAction::clear_row_edits: clear_row_edits(); break;
+    case DbPageKeyAction::enter_new_name: enter_new_name(); break;
+    case DbPageKeyAction::close_name_entry: close_name_edit(); break;
+    }
+    return true;
+}
+
+void on_db_file_selected() {
+    const int index = db_file_list ? db_file_list->last_selection : -1;
+    close_name_edit();
+    show_db_name(index >= 0 && static_cast<std::size_t>(index) < db_file_names.size()
+                     ? TextString(std::string_view(db_file_names[static_cast<std::size_t>(index)]))
+                     : TextString());
+    load_description(index);
+    fill_database_table();
+    on_database_row_selected();
+}

@@ -1,0 +1,32 @@
+// The window side of the description files ("<name>.dnl") on the SAMPLING page: loading the
+// selected one into the table, "Save DB file", and "New DB file" with its name entry.
+#pragma once
+
+#include <string>
+
+class ClassEditString;
+class ClassPushButton;
+
+// "New DB file" and the name entry that takes its place while open.
+extern ClassPushButton* new_db_file_button;
+extern ClassEditString* db_name_edit;
+extern int db_name_entry_open;
+// The name for which the overwrite question was last shown.
+extern std::string db_overwrite_candidate;
+
+// Loads db_file_names[index] into db_rows with the side columns of the page shown and sets
+// mc_percent to 0; a file that cannot be read gives numbered blank rows and "Can't find ...".
+// Without description files every row is empty.
+void load_description(int index);
+
+// "Save DB file": the table into the description selected in the list of DB files.
+void save_description();
+
+// "New DB file": opens the name entry in place of the button.
+void new_description_file();
+
+// Keys of the SAMPLING page: space empties the row edits; Enter and Esc finish the name entry.
+bool db_page_key(int key);
+
+// The main loop's handler of the list of DB files: the chosen description is shown and loaded.
+void on_db_file_selected();

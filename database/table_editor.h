@@ -1,0 +1,64 @@
+// The window side of the banknote table on the SAMPLING page: the row store shown in the table
+// list, the three row edit fields below it, the side radio buttons above the side columns, and
+// the sample-file prefix and counts a received sample needs.
+#pragma once
+
+#include "database/row_text.h"
+
+#include <array>
+#include <string>
+
+class ClassEditString;
+class ClassRadioButton;
+
+// The name, extension and nominal edit fields, created by the page builder.
+extern ClassEditString* name_edit;
+extern ClassEditString* ext_edit;
+extern ClassEditString* nominal_edit;
+// Side1..Side4: which side of the note is being sampled.
+extern std::array<ClassRadioButton*, side_count> side_buttons;
+
+// The last accepted texts of the three edit fields.
+extern std::string current_name;
+extern std::string current_ext;
+extern std::string current_nominal;
+
+// Set by select_sampling_target: the sample-file prefix of the selected row and side, and
+// 0 (name and nominal present), 1 (no name), 2 (no nominal) or 3 (neither).
+extern std::string sample_prefix;
+extern int sampling_target_state;
+// Set by count_sample_files.
+extern int found_count;
+extern int highest_number;
+
+// The side radio buttons that are checked.
+SideFlags checked_sides();
+
+// The selected row of the database table, -1 when none.
+int selected_db_row();
+
+// Stores `text` as row `index` of db_rows and of the table list; the list keeps its selection.
+void store_db_row(int index, const std::string& text);
+
+// Fills the table list with the 120 rows of db_rows, row 0 selected.
+void fill_database_table();
+
+// Counts the sample files of `sample_prefix` in the working folder (nothing when an argument is
+// empty), sets found_count and highest_number, and returns the side column text.
+std::string count_sample_files(const std::string& nominal, const std::string& name_and_ext);
+
+void select_sampling_target();
+
+// The selected row with its side columns counted again and "*" on every checked side.
+void refresh_selected_row();
+
+// Puts the fields of row `index` into the edit fields and keeps them as the accepted texts.
+void show_row_in_edits(int index);
+
+// Compares each edit field with its accepted text; an accepted change is written into the
+// selected row, a refused one is undone in the field. Runs on every main loop pass while the
+// SAMPLING page is shown.
+void sync_row_edits();
+
+// Empties the three edit fields and the selected row's name, extension and nominal.
+void clear_row_edits();
