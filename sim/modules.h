@@ -16,5 +16,16 @@ void register_control_commands(Simulator& sim);
 // upgrade-state and upgrade-save.
 void register_upgrade_module(Simulator& sim);
 
+// The banknote database: keeps a download (commands 7, 5, 4, 8), sends it back on an upload
+// request (commands 3, 6, 8), and the script commands database-state, database-mc and
+// database-clear.
+void register_database_module(Simulator& sim);
+
+// Sampling: the script commands send-sample, request-sample and sample-reply.
+void register_sampling_module(Simulator& sim);
+
+// Memory dumps and session results built from given fields: send-dump and send-result.
+void register_messages_module(Simulator& sim);
+
 // All of the above: what the varden_sim program runs with.
 void register_all_modules(Simulator& sim);
