@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xdotool x11-utils imagemagick fonts-liberation
+    xvfb xdotool x11-utils x11-apps imagemagick fonts-liberation tmux
     clang-14 libclang-rt-14-dev
 )
 

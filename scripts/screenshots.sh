@@ -1,0 +1,82 @@
+#!/bin/sh
+# Takes a screenshot of each page of ornivex_control, running on a virtual X server with the
+# simulated device as COM1, into docs/screenshots/ (or the folder given). The device sends a
+# few memory dumps and a session result first, so that the pages show something. VARDEN_BUILD
+# names another build folder.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-"$root/docs/screenshots"}
+build=${VARDEN_BUILD:-"$root/build"}
+mkdir -p "$out"
+if [ ! -x "$build/ornivex_control" ] || [ ! -x "$build/varden_sim" ]; then
+    cmake -S "$root" -B "$build" -G Ninja
+    cmake --build "$build" -j2 --target ornivex_control varden_sim
+fi
+
+work=$(mktemp -d)
+printf 'COR=0\r\n;USD.OLD_100_1\r\n;EUR.NEW_50_2\r\n' >"$work/DEMO.dnl"
+mkfifo "$work/sim.in"
+"$build/varden_sim" --dir "$work" --port 1 <"$work/sim.in" >"$work/sim.log" 2>&1 &
+sim_pid=$!
+exec 3>"$work/sim.in"
+xvfb_pid=""
+program_pid=""
+cleanup() {
+    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    exec 3>&-
+    kill "$sim_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+display_number=120
+while [ -e "/tmp/.X${display_number}-lock" ]; do
+    display_number=$((display_number + 1))
+done
+Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display_number"
+sleep 1
+
+cd "$work"
+"$build/ornivex_control" >/dev/null 2>&1 &
+program_pid=$!
+window=""
+tries=0
+while [ -z "$window" ] && [ $tries -lt 50 ]; do
+    sleep 0.2
+    window=$(xdotool search --onlyvisible --name "ORNIVEX VARDEN CONTROL" 2>/dev/null | head -n 1 || true)
+    tries=$((tries + 1))
+done
+[ -n "$window" ] || { echo "screenshots: the window did not appear" >&2; exit 1; }
+
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.5; }
+shoot() { xwd -id "$window" -silent | convert xwd:- -colors 64 "png8:$out/$1.png"; }
+
+click 450 20 # Connect
+for dump in "kind=0 side=0 name=USD ext=OLD denomination=100 uvl=7 group=0:11,22,33,44" \
+    "kind=1 side=2 name=EUR ext=NEW denomination=50 pql=12 group=1:5,6,7,8" \
+    "flags=0x60 kind=2 side=1 name=USD ext=OLD denomination=100 group=9:10,20,30,40"; do
+    echo "send-dump $dump" >&3
+    sleep 0.5
+done
+shoot analysis
+
+click 328 55 # SESSION RESULTS
+click 90 91  # New RES file
+xdotool type --delay 50 demo
+xdotool key Return
+sleep 0.5
+echo "send-result 12 USD:3:300 USD:2:200 EUR:1:50" >&3
+sleep 1
+shoot session_results
+
+click 568 55 # SAMPLING
+click 75 169 # the description DEMO
+shoot sampling
+
+click 808 55 # COLLECT
+shoot collect
+echo "screenshots: $out"
