@@ -14,22 +14,36 @@ void end_upload(UploadState& state) {
     state.upload_side = 0;
 }
 
+// An upload that stops short drops its partly written file: an older ".UPL" of that name stays.
+void drop_file(const UploadState& state, const UplFileEnder& end_file) {
+    if (end_file && state.upload_row > 0)
+        end_file(state.upload_file_name, false);
+}
+
 // A refused step: its error, command 8 once, and the upload is over.
-void abandon(UploadState& state, const DeviceExchange& exchange, int result) {
+void abandon(UploadState& state, const DeviceExchange& exchange, int result,
+             const UplFileEnder& end_file) {
     exchange.show_command_error(result);
     exchange.send_command(end_transfer);
+    drop_file(state, end_file);
     end_upload(state);
 }
 
-void complete(UploadState& state, const DeviceExchange& exchange) {
-    exchange.show_info(state.upload_file_name + " created");
-    command_with_retries(exchange, end_transfer); // a failure here is not reported
-    end_upload(state);
-}
-
-void fail_to_write(UploadState& state, const DeviceExchange& exchange) {
+void fail_to_write(UploadState& state, const DeviceExchange& exchange,
+                   const UplFileEnder& end_file) {
     exchange.show_error(upload_cant_write_text(state.upload_file_name));
     exchange.send_command(end_transfer);
+    drop_file(state, end_file);
+    end_upload(state);
+}
+
+void complete(UploadState& state, const DeviceExchange& exchange, const UplFileEnder& end_file) {
+    if (end_file && end_file(state.upload_file_name, true) != 1) {
+        fail_to_write(state, exchange, end_file);
+        return;
+    }
+    exchange.show_info(state.upload_file_name + " created");
+    command_with_retries(exchange, end_transfer); // a failure here is not reported
     end_upload(state);
 }
 
@@ -50,7 +64,8 @@ int upload_button(const DeviceExchange& exchange) {
 }
 
 int on_table_message(UploadState& state, const std::uint8_t* message, std::size_t length,
-                     const DeviceExchange& exchange, const TextFileWriter& write_text) {
+                     const DeviceExchange& exchange, const TextFileWriter& write_text,
+                     const UplFileEnder& end_file) {
     if (length != upload_table_message_size)
         return 0;
     if (!upload_sum_matches(message, upload_table_data_size)) {
@@ -61,24 +76,25 @@ int on_table_message(UploadState& state, const std::uint8_t* message, std::size_
     exchange.show_info(uploaded_table_text);
     const int result = command_with_retries(exchange, continue_upload);
     if (result != 1) {
-        abandon(state, exchange, result);
+        abandon(state, exchange, result, end_file);
         return 0;
     }
     state.upload_file_name = state.table.file_name;
-    if (!write_text(state.upload_file_name, upl_cor_line(state.table.mc_percent), false)) {
-        fail_to_write(state, exchange);
-        return 0;
-    }
     state.upload_row = 1;
     state.upload_side = 1;
+    if (!write_text(state.upload_file_name, upl_cor_line(state.table.mc_percent), false)) {
+        fail_to_write(state, exchange, end_file);
+        return 0;
+    }
     // A device without banknotes has no image to send: the file is complete as it is.
     if (state.table.used_rows == 0)
-        complete(state, exchange);
+        complete(state, exchange, end_file);
     return 1;
 }
 
 int on_image_message(UploadState& state, const std::uint8_t* message, std::size_t length,
-                     const DeviceExchange& exchange, const TextFileWriter& write_text) {
+                     const DeviceExchange& exchange, const TextFileWriter& write_text,
+                     const UplFileEnder& end_file) {
     if (state.upload_row < 1 || length != upload_image_message_size)
         return 0;
     if (!upload_sum_matches(message, upload_image_data_size))
@@ -95,17 +111,17 @@ int on_image_message(UploadState& state, const std::uint8_t* message, std::size_
                         state.table.image_counts[row][state.upload_side - 1]) +
         decode_side_image(message, upload_image_data_size);
     if (!write_text(state.upload_file_name, side_text, true)) {
-        fail_to_write(state, exchange);
+        fail_to_write(state, exchange, end_file);
         return 0;
     }
     advance_upload(state);
     if (state.upload_row == state.table.used_rows + 1) {
-        complete(state, exchange);
+        complete(state, exchange, end_file);
         return 1;
     }
     const int result = exchange.send_command(continue_upload);
     if (result != 1)
-        abandon(state, exchange, result);
+        abandon(state, exchange, result, end_file);
     return 1;
 }
 

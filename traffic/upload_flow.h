@@ -28,6 +28,12 @@ struct UploadState {
 using TextFileWriter =
     std::function<int(const std::string& name, const std::string& text, bool append)>;
 
+// Ends the ".UPL" file `name` of an upload: when `complete`, the file written puts itself in
+// place of an older one of that name; otherwise what was written is dropped and the older file
+// kept. Returns 1, or 0 when a complete file cannot be put in place. Without one, the writer's
+// files are final as written.
+using UplFileEnder = std::function<int(const std::string& name, bool complete)>;
+
 inline constexpr const char* uploading_table_text = "Uploading NAME/NOMINAL/NUM from VARDEN ...";
 inline constexpr const char* uploaded_table_text = "Uploaded NAME/NOMINAL/NUM from VARDEN";
 inline constexpr const char* wrong_upload_crc_text = "Wrong CRC of UPLOAD buffer";
@@ -44,14 +50,16 @@ int upload_button(const DeviceExchange& exchange);
 // 8 once) and the ".UPL" file created with its "COR=" line. Returns 1 when the upload is under
 // way: the caller then sets `mc_percent` to `state.table.mc_percent`.
 int on_table_message(UploadState& state, const std::uint8_t* message, std::size_t length,
-                     const DeviceExchange& exchange, const TextFileWriter& write_text);
+                     const DeviceExchange& exchange, const TextFileWriter& write_text,
+                     const UplFileEnder& end_file = {});
 
 // A 2563-byte side image message: ignored (returns 0) while no upload is in progress.
 // Otherwise the side is decoded and appended to the ".UPL" file (a wrong sum is shown but the
 // data still written), then command 6 asks for the next image, or, after the last one, the
 // file name + " created" is shown and command 8 ends the upload. Returns 1 when handled.
 int on_image_message(UploadState& state, const std::uint8_t* message, std::size_t length,
-                     const DeviceExchange& exchange, const TextFileWriter& write_text);
+                     const DeviceExchange& exchange, const TextFileWriter& write_text,
+                     const UplFileEnder& end_file = {});
 
 // The row and side of the next image: the next side, or the next row after Side4 or after
 // Side1 of a row without Side2 images.

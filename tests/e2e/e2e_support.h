@@ -19,8 +19,9 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
 // Runs a short command to its end and returns its standard output (first line).
 std::string run_for_output(const std::vector<std::string>& argv, const std::string& display);
 
-// Ends a started process: SIGTERM, then SIGKILL after five seconds.
-void end_process(pid_t pid);
+// Ends a started process: SIGTERM, then SIGKILL after fifteen seconds. Returns its wait status, or
+// -1 without a process.
+int end_process(pid_t pid);
 
 class ControlOnVirtualScreen : public ::testing::Test {
 protected:
