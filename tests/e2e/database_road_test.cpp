@@ -27,16 +27,6 @@ constexpr int make_x = 560 + 70, make_y = 77 + 11;
 constexpr int make_and_download_x = 760 + 110, make_and_download_y = 77 + 11;
 constexpr int upload_x = 15 + 130, upload_y = 110 + 11;
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
-
 bool last_code_is(const SimulatedDevice& device, std::size_t after, int code) {
     const std::vector<RecordedFrame> frames = device.frames();
     return frames.size() > after && frames.back().code == code;

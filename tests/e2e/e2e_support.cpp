@@ -145,3 +145,13 @@ void ControlOnVirtualScreen::click_at(const std::string& xdotool, const std::str
                     "click", "1"},
                    display);
 }
+
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}

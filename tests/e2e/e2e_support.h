@@ -2,6 +2,8 @@
 // on it, and xdotool to find the window and click in it. Every wait is bounded.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/types.h>
@@ -22,6 +24,9 @@ std::string run_for_output(const std::vector<std::string>& argv, const std::stri
 // Ends a started process: SIGTERM, then SIGKILL after fifteen seconds. Returns its wait status, or
 // -1 without a process.
 int end_process(pid_t pid);
+
+// Checks `done` every 100 ms until it holds (true) or `limit` has passed (false).
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
 class ControlOnVirtualScreen : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include "analysis/session_results.h"
 #include "database/folder_files.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/e2e/window_capture.h"
 #include "tests/support/sim_driver.h"
 
 #include <chrono>
@@ -27,69 +28,17 @@ struct Area {
 constexpr Area first_analysis_row{20, 132, 960, 16};
 constexpr Area first_results_row{305, 132, 670, 16};
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
-
-std::uint32_t big_endian_word(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-    return static_cast<std::uint32_t>(bytes[at]) << 24 |
-           static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
-           static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
-}
-
-// A window capture in xwd's format: 32-bit true-colour pixels.
-struct Capture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels; // 0xRRGGBB
-
-    // Pixels of `area` that are neither the list's white nor the grey of the grid lines: the
-    // text of a row, or its selection.
-    int ink_in(const Area& area) const {
-        int ink = 0;
-        for (int y = area.y; y < area.y + area.height && y < height; ++y) {
-            for (int x = area.x; x < area.x + area.width && x < width; ++x) {
-                const std::uint32_t pixel = pixels[static_cast<std::size_t>(y * width + x)];
-                ink += pixel != 0xFFFFFF && pixel != 0x969696 ? 1 : 0;
-            }
-        }
-        return ink;
-    }
-};
-
-// Reads the header fields xwd writes (25 big-endian words), skips the colour map and takes
-// the pixels; an image that is not 32 bits a pixel gives an empty capture.
-Capture read_xwd(const std::vector<std::uint8_t>& bytes) {
-    Capture capture;
-    constexpr std::size_t header_words = 25, colour_entry_size = 12;
-    if (bytes.size() < header_words * 4)
-        return capture;
-    const auto field = [&](std::size_t index) { return big_endian_word(bytes, index * 4); };
-    const std::uint32_t header_size = field(0), width = field(4), height = field(5);
-    const std::uint32_t byte_order = field(7), bits_per_pixel = field(11);
-    const std::uint32_t bytes_per_line = field(12), colours = field(19);
-    const std::size_t start = header_size + colours * colour_entry_size;
-    if (bits_per_pixel != 32 || bytes_per_line < width * 4 ||
-        start + std::size_t{bytes_per_line} * height > bytes.size())
-        return capture;
-    capture.width = static_cast<int>(width);
-    capture.height = static_cast<int>(height);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        for (std::uint32_t x = 0; x < width; ++x) {
-            const std::size_t at = start + std::size_t{y} * bytes_per_line + x * 4;
-            const std::uint32_t value =
-                byte_order == 0 ? (bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16)
-                                : (bytes[at + 3] | bytes[at + 2] << 8 | bytes[at + 1] << 16);
-            capture.pixels.push_back(value & 0xFFFFFF);
+// Pixels of `area` that are neither the list's white nor the grey of the grid lines: the text
+// of a row, or its selection.
+int ink_in(const WindowCapture& capture, const Area& area) {
+    int ink = 0;
+    for (int y = area.y; y < area.y + area.height; ++y) {
+        for (int x = area.x; x < area.x + area.width; ++x) {
+            const std::uint32_t pixel = capture.at(x, y);
+            ink += pixel != 0xFFFFFF && pixel != 0x969696 && pixel != 0xFFFFFFFF ? 1 : 0;
         }
     }
-    return capture;
+    return ink;
 }
 
 } // namespace
@@ -100,13 +49,7 @@ protected:
         click_at(xdotool, display, window, x, y);
         std::this_thread::sleep_for(300ms);
     }
-    Capture capture() {
-        const std::string file = folder + "/window.xwd";
-        run_for_output({xwd, "-id", window, "-silent", "-out", file}, display);
-        std::vector<std::uint8_t> bytes;
-        read_file_bytes(file, 16 << 20, bytes);
-        return read_xwd(bytes);
-    }
+    WindowCapture capture() { return capture_window(xwd, display, window, folder + "/window.xwd"); }
 
     std::string xdotool;
     std::string xwd;
@@ -135,16 +78,16 @@ TEST_F(PagesFilled, ADumpAndASessionResultFillBothPages) {
     ASSERT_FALSE(window.empty()) << "the window did not appear";
     std::this_thread::sleep_for(300ms);
 
-    const Capture empty_analysis = capture();
+    const WindowCapture empty_analysis = capture();
     ASSERT_GT(empty_analysis.width, 0) << "no capture of the window";
-    EXPECT_EQ(empty_analysis.ink_in(first_analysis_row), 0);
+    EXPECT_EQ(ink_in(empty_analysis, first_analysis_row), 0);
     ASSERT_EQ(device.command("send-dump kind=0 side=0 name=USD ext=OLD denomination=100 uvl=7 "
                              "group=0:11,22,33,44"),
               1);
     ASSERT_TRUE(wait_until([&] { return file_exists(path_in(folder, "1.ram")) == 1; }, 5s))
         << "the dump was not stored";
     std::this_thread::sleep_for(300ms);
-    EXPECT_GT(capture().ink_in(first_analysis_row), 50) << "no analysis line is shown";
+    EXPECT_GT(ink_in(capture(), first_analysis_row), 50) << "no analysis line is shown";
 
     click(results_tab_x, tab_y);
     click(new_res_x, new_res_y);
@@ -154,7 +97,7 @@ TEST_F(PagesFilled, ADumpAndASessionResultFillBothPages) {
     ASSERT_TRUE(wait_until([&] { return file_exists(results) == 1; }, 5s))
         << "New RES file created nothing";
     std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(capture().ink_in(first_results_row), 0);
+    EXPECT_EQ(ink_in(capture(), first_results_row), 0);
 
     ASSERT_EQ(device.command("send-result 12 USD:3:300 USD:2:200 EUR:1:50"), 1);
     std::string text;
@@ -165,5 +108,5 @@ TEST_F(PagesFilled, ADumpAndASessionResultFillBothPages) {
                                    currency_line("EUR", 1, 50) + "\r\n" +
                                    denomination_line(50, 1, 50) + "\r\n");
     std::this_thread::sleep_for(300ms);
-    EXPECT_GT(capture().ink_in(first_results_row), 50) << "no result line is shown";
+    EXPECT_GT(ink_in(capture(), first_results_row), 50) << "no result line is shown";
 }

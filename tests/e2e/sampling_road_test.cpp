@@ -32,16 +32,6 @@ constexpr int sample_count = 10;
 constexpr int accept_x = 15 + 40, reject_x = 110 + 75, prompt_y = 550 + 11;
 constexpr int delete_x = 15 + 100, delete_y = 610 + 11;
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
-
 std::string text_of(const std::string& path) {
     std::string text;
     read_text_file(path, text);
@@ -89,6 +79,7 @@ TEST_F(SamplingRoad, TenBanknotesBecomeSampleFilesOfTheTypedRow) {
     ASSERT_GT(control_pid, 0);
     window = wait_for_window(xdotool, display);
     ASSERT_FALSE(window.empty()) << "the window did not appear";
+    std::this_thread::sleep_for(500ms); // the window is shown; let start-up finish
 
     click(sampling_tab_x, tab_y);
     click(new_db_x, new_db_y);

@@ -31,16 +31,6 @@ constexpr std::uint32_t value_green = 0x009600;
 constexpr std::uint32_t connected_green = 0x008000, disconnected_red = 0xC80000;
 constexpr std::uint32_t sampling_off_red = 0xCC0000;
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
-
 std::vector<int> recorded_codes(const SimulatedDevice& device) {
     std::vector<int> codes;
     for (const RecordedFrame& frame : device.frames())
