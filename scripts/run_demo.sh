@@ -11,10 +11,11 @@ if [ -x scripts/install_deps.sh ]; then
     scripts/install_deps.sh
 fi
 
-if [ ! -x build/ornivex_control ] || [ ! -x build/varden_sim ]; then
+# Configures once; the build itself only compiles what changed.
+if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -G Ninja
-    cmake --build build -j2 --target ornivex_control varden_sim
 fi
+cmake --build build -j2 --target ornivex_control varden_sim
 
 demo="$root/demo"
 mkdir -p "$demo"
