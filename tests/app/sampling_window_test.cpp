@@ -186,6 +186,7 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     EXPECT_EQ(side_column(0, 1), "  *     3");
     EXPECT_EQ(last_sample_name, "USD.OLD_100_1_3.bin");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info)); // "Received"
+    EXPECT_EQ(status_text().str(), "Received");
     EXPECT_TRUE(panel_shows_colour(last_sample_panel, colour_blue));
 
     // Side 2 chosen while sampling: the mark moves and the next sample is a Side2 file.
@@ -225,6 +226,7 @@ TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
 
     ASSERT_TRUE(deliver("send-sample 1 1 wrong-sum"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Wrong CRC of SAMPLE buffer");
     EXPECT_EQ(bin_file_count(), 0);
 
     // Row 1 holds no banknote: "Wrong NAME/NOMINAL".
@@ -232,6 +234,7 @@ TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
     watch_lists();
     ASSERT_TRUE(deliver("send-sample 1 2"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Wrong NAME/NOMINAL");
 
     // A name without a nominal: "Wrong NOMINAL"; nothing is stored either.
     name_edit->set_text("eur");
@@ -257,6 +260,7 @@ TEST_F(SamplingWindowTest, AFarImageIsStoredOnlyWhenAccepted) {
     EXPECT_FALSE(visible(accept_push_button));
     EXPECT_TRUE(visible(delete_last_sample_button));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Wrong image of banknote");
 
     // A usual pass needs no answer and takes the number the refused one did not use.
     {
@@ -311,10 +315,12 @@ TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
     EXPECT_EQ(last_sample_name, "");
     EXPECT_EQ(side_column(0, 1), "  *     1");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
+    EXPECT_EQ(status_text().str(), "Deleted USD_100_1_2.bin");
 
     click(delete_last_sample_button);
     EXPECT_TRUE(exists("USD_100_1_1.bin"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Could not delete ");
 
     // The deleted number is the highest: the next sample takes it again.
     ASSERT_TRUE(deliver("send-sample 2 3"));
@@ -330,6 +336,7 @@ TEST_F(SamplingWindowTest, ASampleThatCannotBeWrittenUsesNoNumber) {
     ASSERT_TRUE(deliver("send-sample 2 1"));
     EXPECT_FALSE(exists("USD_100_1_1.bin"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Can't write USD_100_1_1.bin");
     EXPECT_EQ(last_sample_name, "");
 
     std::filesystem::remove("USD_100_1_1.bin.tmp");
@@ -427,6 +434,7 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     EXPECT_FALSE(visible(db_name_edit));
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
+    EXPECT_EQ(status_text().str(), "SHOP.dnl file is saved");
 
     // The space bar empties the selected row; going to COLLECT and back reloads the file.
     press_key(Qt::Key_Space);
@@ -448,6 +456,7 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     main_loop_pass(false);
     click(save_button);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Can't write SHOP.dnl");
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
 }
 
@@ -505,6 +514,7 @@ TEST_F(SamplingWindowTest, MissingDescriptionGivesNumberedBlankRows) {
     std::filesystem::remove("GONE.dnl");
     click_tab_slot(4);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error)); // "Can't find GONE.dnl"
+    EXPECT_EQ(status_text().str(), "Can't find GONE.dnl");
     EXPECT_EQ(row(0), "    1" + std::string(62, ' '));
     EXPECT_EQ(row(119), "  120" + std::string(62, ' '));
 }
