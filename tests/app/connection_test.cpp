@@ -55,6 +55,7 @@ TEST_F(WindowTest, RefusedConnectShowsTheDeviceErrorAndChangesNothing) {
     EXPECT_EQ(connected, 0);
     EXPECT_TRUE(equals(connect_push_button->label, "Connect"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "COM-bufer of ZELK is full");
 }
 
 TEST_F(WindowTest, NoDeviceGivesErrorConnectionAndTheWindowGoesOn) {
@@ -65,6 +66,7 @@ TEST_F(WindowTest, NoDeviceGivesErrorConnectionAndTheWindowGoesOn) {
     EXPECT_TRUE(equals(connect_push_button->label, "Connect"));
     EXPECT_EQ(lamp_centre(connection_indicator), static_cast<long>(lamp_off));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Error connection");
     EXPECT_TRUE(device.frames().empty());
 
     // Choosing COM1 in the box opens the port again, and the window still works.
@@ -108,4 +110,5 @@ TEST_F(WindowTest, APortWhoseDeviceWentAwayIsClosed) {
     connect_button();
     EXPECT_EQ(connected, 0);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_EQ(status_text().str(), "Error connection");
 }
