@@ -1,5 +1,6 @@
 #include "analysis/results_file.h"
 #include "database/download_texts.h"
+#include "tests/support/temp_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,19 +12,10 @@ namespace {
 
 class ResultsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "results-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string file_bytes(const std::string& name) const { return temp.read_text(name); }
 
-    std::string file_bytes(const std::string& name) const {
-        std::ifstream in(folder + "/" + name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
-    std::string folder;
+    TempFolder temp;
+    const std::string folder = temp.path();
 };
 
 TEST(ResultsFileContents, LineEndsOfEitherKind) {

@@ -1,6 +1,6 @@
 #include "database/description_file.h"
 #include "database/row_edits.h"
-#include "tests/database/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

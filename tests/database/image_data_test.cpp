@@ -1,6 +1,6 @@
 #include "database/folder_files.h"
 #include "database/image_data.h"
-#include "tests/database/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "database/make_database.h"
 #include "database/sample_generator.h"
 #include "database/sample_names.h"
-#include "tests/database/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

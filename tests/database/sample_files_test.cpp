@@ -2,7 +2,7 @@
 #include "database/sample_files.h"
 #include "database/sample_generator.h"
 #include "database/sample_names.h"
-#include "tests/database/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
+#include "tests/support/temp_folder.h"
 #include "traffic/dump_files.h"
 
 #include <cstdlib>
@@ -53,14 +54,8 @@ TEST(ScanDumpFiles, AtMostTheCapacityOfTheListIsAnalysed) {
 
 class DumpFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dumps-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
-    std::string folder;
+    TempFolder temp;
+    const std::string folder = temp.path();
 };
 
 TEST_F(DumpFileTest, WrittenDumpReadsBackAsItsLine) {

@@ -1,5 +1,5 @@
 #include "database/folder_files.h"
-#include "tests/database/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "traffic/sample_receipt.h"
 
 #include <algorithm>

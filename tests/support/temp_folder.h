@@ -11,7 +11,7 @@
 class TempFolder {
 public:
     TempFolder() {
-        char pattern[] = "/tmp/varden_db_XXXXXX";
+        char pattern[] = "/tmp/varden_test_XXXXXX";
         path_ = ::mkdtemp(pattern);
     }
     ~TempFolder() { std::filesystem::remove_all(path_); }
