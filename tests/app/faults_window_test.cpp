@@ -178,6 +178,25 @@ protected:
     }
 
     std::string work;
+
+    // From the SAMPLING page: saving, making, an upload, a dump and a sample; each write fails
+    // with its own error text and nothing is shown as success.
+    void every_write_fails_by_name() {
+        save_description();
+        EXPECT_TRUE(status_is("Can't write EURO.dnl", colour_error));
+        make_db_button();
+        EXPECT_TRUE(status_is("Can't create ZELK.TMP", colour_error));
+
+        click_tab_slot(tab_collect);
+        const std::size_t frames_before = frame_count();
+        upload_button();
+        ASSERT_TRUE(run_until_command_8(frames_before));
+        EXPECT_TRUE(status_is("Can't write EUrO.UPL", colour_error));
+        take_late_image();
+
+        EXPECT_TRUE(device_sends_until_error("send-dump kind=2", "Can't write 1.ram"));
+        EXPECT_TRUE(sample_not_written());
+    }
 };
 
 } // namespace
@@ -188,20 +207,7 @@ TEST_F(FaultsWindowTest, FullDiskFailsEveryWriteByNameAndKeepsTheGoodFiles) {
     const std::map<std::string, std::string> before = folder_contents(work);
 
     click_tab_slot(tab_sampling);
-    save_description();
-    EXPECT_TRUE(status_is("Can't write EURO.dnl", colour_error));
-    make_db_button();
-    EXPECT_TRUE(status_is("Can't create ZELK.TMP", colour_error));
-
-    click_tab_slot(tab_collect);
-    const std::size_t frames_before = frame_count();
-    upload_button();
-    ASSERT_TRUE(run_until_command_8(frames_before));
-    EXPECT_TRUE(status_is("Can't write EUrO.UPL", colour_error));
-    take_late_image();
-
-    EXPECT_TRUE(device_sends_until_error("send-dump kind=2", "Can't write 1.ram"));
-    EXPECT_TRUE(sample_not_written());
+    ASSERT_NO_FATAL_FAILURE(every_write_fails_by_name());
     // The results of a counting run cannot be added to the open results file.
     EXPECT_TRUE(device_sends_until_error("send-result 1 EUR:1:5", "Can't write ZELK_CON.TMP"));
 
@@ -216,20 +222,7 @@ TEST_F(FaultsWindowTest, ReadOnlyFolderFailsEveryWriteByName) {
     make_read_only();
     const std::map<std::string, std::string> before = folder_contents(work);
 
-    save_description();
-    EXPECT_TRUE(status_is("Can't write EURO.dnl", colour_error));
-    make_db_button();
-    EXPECT_TRUE(status_is("Can't create ZELK.TMP", colour_error));
-
-    click_tab_slot(tab_collect);
-    const std::size_t frames_before = frame_count();
-    upload_button();
-    ASSERT_TRUE(run_until_command_8(frames_before));
-    EXPECT_TRUE(status_is("Can't write EUrO.UPL", colour_error));
-    take_late_image();
-
-    EXPECT_TRUE(device_sends_until_error("send-dump kind=2", "Can't write 1.ram"));
-    EXPECT_TRUE(sample_not_written());
+    ASSERT_NO_FATAL_FAILURE(every_write_fails_by_name());
     EXPECT_EQ(folder_contents(work), before);
 }
 

@@ -13,23 +13,12 @@ constexpr int connect_y = 8 + 12;
 } // namespace
 
 TEST_F(ControlOnVirtualScreen, ClickOnConnectConnectsTheDevice) {
-    const std::string xvfb = find_program("Xvfb");
-    const std::string xdotool = find_program("xdotool");
-    ASSERT_FALSE(xvfb.empty()) << "Xvfb is not installed (Debian package xvfb)";
-    ASSERT_FALSE(xdotool.empty()) << "xdotool is not installed (Debian package xdotool)";
-    ASSERT_TRUE(exists(ORNIVEX_CONTROL)) << ORNIVEX_CONTROL << " is not built";
-
     SimulatedDevice device;
     ASSERT_EQ(device.start(1), 1) << "varden_sim did not start";
-    const std::string display = start_virtual_screen(xvfb);
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+    ASSERT_NO_FATAL_FAILURE(start_screen());
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
 
-    control_pid = spawn({ORNIVEX_CONTROL}, device.folder(), display, false);
-    ASSERT_GT(control_pid, 0);
-    const std::string window = wait_for_window(xdotool, display);
-    ASSERT_FALSE(window.empty()) << "the window did not appear";
-
-    click_at(xdotool, display, window, connect_x, connect_y);
+    click(connect_x, connect_y);
     const std::vector<RecordedFrame> frames = device.wait_for_frames(2, 5000);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].code, 12);

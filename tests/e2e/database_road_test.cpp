@@ -35,25 +35,15 @@ bool last_code_is(const SimulatedDevice& device, std::size_t after, int code) {
 } // namespace
 
 TEST_F(ControlOnVirtualScreen, MakeDownloadAndUploadByClicks) {
-    const std::string xvfb = find_program("Xvfb");
-    const std::string xdotool = find_program("xdotool");
-    ASSERT_FALSE(xvfb.empty()) << "Xvfb is not installed (Debian package xvfb)";
-    ASSERT_FALSE(xdotool.empty()) << "xdotool is not installed (Debian package xdotool)";
-    ASSERT_TRUE(exists(ORNIVEX_CONTROL)) << ORNIVEX_CONTROL << " is not built";
-
     SimulatedDevice device;
     ASSERT_EQ(device.start(1), 1) << "varden_sim did not start";
     write_sample_database(device.folder());
     const std::string made_path = path_in(device.folder(), "EURO.dnl");
-    const std::string display = start_virtual_screen(xvfb);
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    control_pid = spawn({ORNIVEX_CONTROL}, device.folder(), display, false);
-    ASSERT_GT(control_pid, 0);
-    const std::string window = wait_for_window(xdotool, display);
-    ASSERT_FALSE(window.empty()) << "the window did not appear";
+    ASSERT_NO_FATAL_FAILURE(start_screen());
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
 
-    click_at(xdotool, display, window, sampling_tab_x, tab_y);
-    click_at(xdotool, display, window, make_x, make_y);
+    click(sampling_tab_x, tab_y);
+    click(make_x, make_y);
     ASSERT_TRUE(wait_until(
         [&] { return read_test_text(made_path).find(".PWORD") != std::string::npos; }, 10s))
         << "Make DB file made nothing";
@@ -64,10 +54,10 @@ TEST_F(ControlOnVirtualScreen, MakeDownloadAndUploadByClicks) {
     for (const RecordedFrame& frame : device.frames())
         EXPECT_EQ(frame.code, 9);
 
-    click_at(xdotool, display, window, connect_x, connect_y);
+    click(connect_x, connect_y);
     ASSERT_EQ(device.wait_for_frames(frames_before_connect + 2, 5000).size(),
               frames_before_connect + 2);
-    click_at(xdotool, display, window, make_and_download_x, make_and_download_y);
+    click(make_and_download_x, make_and_download_y);
     ASSERT_TRUE(wait_until([&] { return last_code_is(device, frames_before_connect + 2, 8); }, 20s))
         << "the download did not end with command 8";
 
@@ -82,8 +72,8 @@ TEST_F(ControlOnVirtualScreen, MakeDownloadAndUploadByClicks) {
     EXPECT_TRUE(device.last_reply().starts_with("sides=5 ")) << device.last_reply();
 
     const std::size_t frames_before_upload = device.frames().size();
-    click_at(xdotool, display, window, collect_tab_x, tab_y);
-    click_at(xdotool, display, window, upload_x, upload_y);
+    click(collect_tab_x, tab_y);
+    click(upload_x, upload_y);
     const std::string upl_path = path_in(device.folder(), "EUrO.UPL");
     ASSERT_TRUE(wait_until([&] { return last_code_is(device, frames_before_upload + 1, 8); }, 20s))
         << "the upload did not end with command 8";

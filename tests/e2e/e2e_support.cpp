@@ -109,41 +109,52 @@ void ControlOnVirtualScreen::TearDown() {
     end_process(xvfb_pid);
 }
 
-std::string ControlOnVirtualScreen::start_virtual_screen(const std::string& xvfb) {
-    for (int number = 90; number < 190; ++number) {
+void ControlOnVirtualScreen::start_screen() {
+    const std::string xvfb = find_program("Xvfb");
+    xdotool = find_program("xdotool");
+    xwd = find_program("xwd");
+    ASSERT_FALSE(xvfb.empty()) << "Xvfb is not installed (Debian package xvfb)";
+    ASSERT_FALSE(xdotool.empty()) << "xdotool is not installed (Debian package xdotool)";
+    ASSERT_FALSE(xwd.empty()) << "xwd is not installed (Debian package x11-apps)";
+    ASSERT_TRUE(exists(ORNIVEX_CONTROL)) << ORNIVEX_CONTROL << " is not built";
+    for (int number = 90; number < 190 && display.empty(); ++number) {
         const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
         const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
         if (exists(lock) || exists(socket))
             continue;
-        const std::string display = ":" + std::to_string(number);
-        xvfb_pid = spawn({xvfb, display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, "",
-                         display, true);
+        const std::string candidate = ":" + std::to_string(number);
+        xvfb_pid = spawn({xvfb, candidate, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, "",
+                         candidate, true);
         for (int tries = 0; tries < 100 && !exists(socket); ++tries)
             std::this_thread::sleep_for(50ms);
-        if (exists(socket))
-            return display;
-        end_process(xvfb_pid); // another server took the number meanwhile
-        xvfb_pid = -1;
+        if (exists(socket)) {
+            display = candidate;
+        } else {
+            end_process(xvfb_pid); // another server took the number meanwhile
+            xvfb_pid = -1;
+        }
     }
-    return {};
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
 }
 
-std::string ControlOnVirtualScreen::wait_for_window(const std::string& xdotool,
-                                                    const std::string& display) {
-    std::string window;
+void ControlOnVirtualScreen::start_control(const std::string& folder) {
+    control_pid = spawn({ORNIVEX_CONTROL}, folder, display, false);
+    ASSERT_GT(control_pid, 0);
+    window.clear(); // a test may start the program again
     for (int tries = 0; tries < 100 && window.empty(); ++tries) {
         std::this_thread::sleep_for(100ms);
         window = run_for_output(
             {xdotool, "search", "--onlyvisible", "--name", "ORNIVEX VARDEN CONTROL"}, display);
     }
-    return window;
+    ASSERT_FALSE(window.empty()) << "the window did not appear";
+    std::this_thread::sleep_for(500ms); // the window is shown; let start-up finish
 }
 
-void ControlOnVirtualScreen::click_at(const std::string& xdotool, const std::string& display,
-                                      const std::string& window, int x, int y) {
+void ControlOnVirtualScreen::click(int x, int y) {
     run_for_output({xdotool, "mousemove", "--window", window, std::to_string(x), std::to_string(y),
                     "click", "1"},
                    display);
+    std::this_thread::sleep_for(300ms);
 }
 
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {

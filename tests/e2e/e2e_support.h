@@ -32,16 +32,21 @@ class ControlOnVirtualScreen : public ::testing::Test {
 protected:
     void TearDown() override;
 
-    // Starts Xvfb on the first free display number from 90 on. Returns the display name.
-    std::string start_virtual_screen(const std::string& xvfb);
+    // Finds Xvfb, xdotool and xwd and starts Xvfb on the first free display number from 90 on;
+    // a missing program is a fatal failure of the test.
+    void start_screen();
 
-    // Waits up to ten seconds for the visible window of ornivex_control; returns its id.
-    std::string wait_for_window(const std::string& xdotool, const std::string& display);
+    // Starts ornivex_control in `folder` on the screen and waits up to ten seconds for its
+    // window, then lets its start-up finish.
+    void start_control(const std::string& folder);
 
-    // Clicks at (x, y) of the window's client area.
-    void click_at(const std::string& xdotool, const std::string& display, const std::string& window,
-                  int x, int y);
+    // Clicks at (x, y) of the window's client area and gives the program a moment to act.
+    void click(int x, int y);
 
+    std::string xdotool;
+    std::string xwd;
+    std::string display;
+    std::string window;
     pid_t xvfb_pid = -1;
     pid_t control_pid = -1;
 };

@@ -45,38 +45,17 @@ int ink_in(const WindowCapture& capture, const Area& area) {
 
 class PagesFilled : public ControlOnVirtualScreen {
 protected:
-    void click(int x, int y) {
-        click_at(xdotool, display, window, x, y);
-        std::this_thread::sleep_for(300ms);
-    }
     WindowCapture capture() { return capture_window(xwd, display, window, folder + "/window.xwd"); }
 
-    std::string xdotool;
-    std::string xwd;
-    std::string display;
-    std::string window;
     std::string folder;
 };
 
 TEST_F(PagesFilled, ADumpAndASessionResultFillBothPages) {
-    const std::string xvfb = find_program("Xvfb");
-    xdotool = find_program("xdotool");
-    xwd = find_program("xwd");
-    ASSERT_FALSE(xvfb.empty()) << "Xvfb is not installed (Debian package xvfb)";
-    ASSERT_FALSE(xdotool.empty()) << "xdotool is not installed (Debian package xdotool)";
-    ASSERT_FALSE(xwd.empty()) << "xwd is not installed (Debian package x11-apps)";
-    ASSERT_TRUE(exists(ORNIVEX_CONTROL)) << ORNIVEX_CONTROL << " is not built";
-
     SimulatedDevice device;
     ASSERT_EQ(device.start(1), 1) << "varden_sim did not start";
     folder = device.folder();
-    display = start_virtual_screen(xvfb);
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    control_pid = spawn({ORNIVEX_CONTROL}, folder, display, false);
-    ASSERT_GT(control_pid, 0);
-    window = wait_for_window(xdotool, display);
-    ASSERT_FALSE(window.empty()) << "the window did not appear";
-    std::this_thread::sleep_for(300ms);
+    ASSERT_NO_FATAL_FAILURE(start_screen());
+    ASSERT_NO_FATAL_FAILURE(start_control(folder));
 
     const WindowCapture empty_analysis = capture();
     ASSERT_GT(empty_analysis.width, 0) << "no capture of the window";

@@ -53,33 +53,13 @@ protected:
         run_for_output({xdotool, "type", "--delay", "50", text}, display);
     }
     void key(const std::string& name) { run_for_output({xdotool, "key", name}, display); }
-    void click(int x, int y) {
-        click_at(xdotool, display, window, x, y);
-        // A click shows no result of its own here: give the program a moment to act on it.
-        std::this_thread::sleep_for(300ms);
-    }
-
-    std::string xdotool;
-    std::string display;
-    std::string window;
 };
 
 TEST_F(SamplingRoad, TenBanknotesBecomeSampleFilesOfTheTypedRow) {
-    const std::string xvfb = find_program("Xvfb");
-    xdotool = find_program("xdotool");
-    ASSERT_FALSE(xvfb.empty()) << "Xvfb is not installed (Debian package xvfb)";
-    ASSERT_FALSE(xdotool.empty()) << "xdotool is not installed (Debian package xdotool)";
-    ASSERT_TRUE(exists(ORNIVEX_CONTROL)) << ORNIVEX_CONTROL << " is not built";
-
     SimulatedDevice device;
     ASSERT_EQ(device.start(1), 1) << "varden_sim did not start";
-    display = start_virtual_screen(xvfb);
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    control_pid = spawn({ORNIVEX_CONTROL}, device.folder(), display, false);
-    ASSERT_GT(control_pid, 0);
-    window = wait_for_window(xdotool, display);
-    ASSERT_FALSE(window.empty()) << "the window did not appear";
-    std::this_thread::sleep_for(500ms); // the window is shown; let start-up finish
+    ASSERT_NO_FATAL_FAILURE(start_screen());
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
 
     click(sampling_tab_x, tab_y);
     click(new_db_x, new_db_y);

@@ -48,29 +48,8 @@ bool ends_with(const std::vector<int>& codes, const std::vector<int>& tail) {
 class WindowRoads : public ControlOnVirtualScreen {
 protected:
     void SetUp() override {
-        xvfb = find_program("Xvfb");
-        xdotool = find_program("xdotool");
-        xwd = find_program("xwd");
-        ASSERT_FALSE(xvfb.empty()) << "Xvfb is not installed (Debian package xvfb)";
-        ASSERT_FALSE(xdotool.empty()) << "xdotool is not installed (Debian package xdotool)";
-        ASSERT_FALSE(xwd.empty()) << "xwd is not installed (Debian package x11-apps)";
-        ASSERT_TRUE(exists(ORNIVEX_CONTROL)) << ORNIVEX_CONTROL << " is not built";
         ASSERT_EQ(device.start(1), 1) << "varden_sim did not start";
-        display = start_virtual_screen(xvfb);
-        ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    }
-
-    void start_control() {
-        control_pid = spawn({ORNIVEX_CONTROL}, device.folder(), display, false);
-        ASSERT_GT(control_pid, 0);
-        window = wait_for_window(xdotool, display);
-        ASSERT_FALSE(window.empty()) << "the window did not appear";
-        std::this_thread::sleep_for(300ms);
-    }
-
-    void click(int x, int y) {
-        click_at(xdotool, display, window, x, y);
-        std::this_thread::sleep_for(300ms);
+        ASSERT_NO_FATAL_FAILURE(start_screen());
     }
 
     void connect() {
@@ -109,11 +88,10 @@ protected:
     }
 
     SimulatedDevice device;
-    std::string xvfb, xdotool, xwd, display, window;
 };
 
 TEST_F(WindowRoads, EveryPageOnScreenFollowsTheLayout) {
-    start_control();
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
     connect();
     for (int page = 0; page < 4; ++page) {
         click(tab_x[page], tab_y);
@@ -151,7 +129,7 @@ TEST_F(WindowRoads, EveryPageOnScreenFollowsTheLayout) {
 }
 
 TEST_F(WindowRoads, TheDeviceEndingTheConnectionWhileSamplingStopsIt) {
-    start_control();
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
     connect();
     click(tab_x[2], tab_y);
     click(start_x, start_y);
@@ -179,7 +157,7 @@ TEST_F(WindowRoads, TheDeviceEndingTheConnectionWhileSamplingStopsIt) {
 TEST_F(WindowRoads, ASignalClosesTheProgramLikeTheWindow) {
     for (int signal_number : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal_number);
-        start_control();
+        ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
         connect();
         ::kill(control_pid, signal_number);
         EXPECT_EQ(wait_for_end(10s), 0);
