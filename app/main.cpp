@@ -1,14 +1,16 @@
 // ornivex_control: the service program of the VARDEN banknote detector.
 #include "app/main_loop.h"
 #include "app/shell_rules.h"
+#include "link/traffic_log_option.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <string>
 
 namespace {
 
 constexpr const char* help_text =
-    "Usage: ornivex_control [--help]\n"
+    "Usage: ornivex_control [--traffic-log FILE] [--help]\n"
     "\n"
     "Service window for the VARDEN banknote detector, connected over a serial line\n"
     "(COM1..COM30; an entry COMk in the working folder, such as a link to /dev/ttyUSB0,\n"
@@ -16,15 +18,27 @@ constexpr const char* help_text =
     "checks banknote samples, keeps the banknote database and loads it into the device,\n"
     "stores memory dumps and shows the results of counting runs.\n"
     "\n"
-    "Every file it reads or writes is in the working folder. It takes no other arguments.\n"
+    "Every file it reads or writes is in the working folder, except the traffic log.\n"
+    "\n"
     "SIGTERM, SIGINT and SIGHUP close it as closing the window does: the device is told\n"
-    "to leave its connected and sampling states first.\n";
+    "to leave its connected and sampling states first.\n"
+    "\n"
+    "Options:\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
+    std::string traffic_log_path;
+    if (!take_traffic_log_option(argc, argv, traffic_log_path)) {
+        std::fputs("ornivex_control: --traffic-log needs a file name\n", stderr);
+        return 2;
+    }
     switch (read_command_line(argc, argv)) {
-    case CommandLineRequest::help: std::fputs(help_text, stdout); return 0;
+    case CommandLineRequest::help:
+        std::fputs(help_text, stdout);
+        std::fputs(traffic_log_option_help, stdout);
+        std::fputs("  -h, --help          show this text\n", stdout);
+        return 0;
     case CommandLineRequest::invalid:
         std::fprintf(stderr,
                      "ornivex_control: unknown argument '%s' (see ornivex_control --help)\n",
@@ -35,6 +49,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (!start_program())
         return 0;
+    if (!traffic_log_path.empty())
+        start_logging_traffic(traffic_log_path);
     close_on_termination_signals();
     return main_loop();
 }

@@ -6,11 +6,13 @@
 #include "app/pages.h"
 #include "app/program_state.h"
 #include "app/shell_rules.h"
+#include "app/status_line.h"
 #include "database/database_area.h"
 #include "database/description_page.h"
 #include "link/commands.h"
 #include "link/frames.h"
 #include "link/serial_port.h"
+#include "link/traffic_log.h"
 #include "traffic/dispatcher.h"
 #include "ui/window.h"
 
@@ -81,6 +83,10 @@ void route_key(int key_code) {
     run_page_key(current_mode, key_code);
 }
 
+void show_traffic_log_failure(const std::string& path) {
+    show_status_error(TextString(std::string_view("Can't write traffic log " + path)));
+}
+
 bool close_requested() {
     return !main_window || main_window->close_requested;
 }
@@ -140,6 +146,16 @@ int start_program() {
     return 1;
 }
 
+int start_logging_traffic(const std::string& path) {
+    if (!start_traffic_log(path, "ornivex_control", VARDEN_VERSION)) {
+        show_traffic_log_failure(path);
+        return 0;
+    }
+    set_traffic_log_failure_report(show_traffic_log_failure);
+    log_current_port();
+    return traffic_log_on() ? 1 : 0;
+}
+
 int close_on_termination_signals() {
     if (signal_pipe[0] < 0 && ::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return 0;
@@ -171,8 +187,12 @@ int main_loop_pass(bool may_sleep) {
     // After a message, input that waited meanwhile is served without sleeping, and the next
     // pass looks at the port again at once.
     const bool sleep = may_sleep && !message_arrived;
-    if (sleep)
+    if (sleep) {
         follow_current_port();
+        // What crossed the port is in the log before the program waits for more.
+        if (traffic_log_on())
+            traffic_log_end_burst();
+    }
     QCoreApplication::processEvents(sleep ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
     watch_lists();
     return close_requested() ? 0 : 1;

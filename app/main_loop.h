@@ -5,6 +5,8 @@
 
 #include "ui/controls.h"
 
+#include <string>
+
 // The lists the main loop watches, in the order it looks at them.
 enum WatchedList {
     watched_results_scrolling, // the first visible row of the session-results table
@@ -31,6 +33,11 @@ void watch_lists();
 // generator, the window and its layout. Returns 1, or 0 when the window cannot be made (the
 // user has then been told).
 int start_program();
+
+// Starts the traffic log into `path` (called after start_program; its first line names the
+// current port). A log that cannot be created, or later cannot be written, is named on the
+// status line once, and the program goes on without it. Returns 1 when the log runs.
+int start_logging_traffic(const std::string& path);
 
 // From now on SIGTERM, SIGINT and SIGHUP close the window as the user does, so that the exit
 // sequence still tells the device. Returns 1, or 0 when the signals cannot be watched.

@@ -2,6 +2,8 @@
 
 #include "link/frames.h"
 #include "link/serial_port.h"
+#include "link/traffic_log.h"
+#include "link/traffic_log_format.h"
 
 namespace {
 
@@ -10,7 +12,15 @@ constexpr int start_byte_tries = 100;
 
 int exchange(const std::uint8_t* frame, std::size_t size) {
     purge_and_write(frame, size);
+    if (traffic_log_on())
+        traffic_log_end_sent(command_frame_note(frame, size));
     return await_acknowledgement();
+}
+
+int logged_result(int result) {
+    if (traffic_log_on())
+        traffic_log_end_received(acknowledgement_note(result));
+    return result;
 }
 
 } // namespace
@@ -19,11 +29,9 @@ int await_acknowledgement() {
     bool found_start = false;
     for (int tries = 0; tries < start_byte_tries && !found_start; ++tries)
         found_start = read_byte_within(reply_wait_ms) == 0xAA;
-    if (!found_start)
-        return result_no_acknowledgement;
-    if (read_byte_within(reply_wait_ms) != 0x55)
-        return result_no_acknowledgement;
-    return read_byte_within(reply_wait_ms);
+    if (!found_start || read_byte_within(reply_wait_ms) != 0x55)
+        return logged_result(result_no_acknowledgement);
+    return logged_result(read_byte_within(reply_wait_ms));
 }
 
 int send_command(int code) {

@@ -41,6 +41,10 @@ int read_byte_within(int ms);
 // was written, 0 when the port is closed or failed.
 int purge_and_write(const std::uint8_t* buffer, std::size_t count);
 
+// Names the current port in the traffic log (when one runs): COMk, its device, or that its
+// slot holds no open port.
+void log_current_port();
+
 // The descriptor of the current port, or -1: lets a window loop sleep until a byte arrives.
 int current_port_descriptor();
 

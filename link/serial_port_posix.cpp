@@ -1,8 +1,11 @@
 // POSIX termios implementation of the serial primitives.
 #include "link/serial_port.h"
+#include "link/traffic_log.h"
 
 #include <array>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
@@ -53,12 +56,23 @@ int current_fd() {
     return port_slots[current_slot];
 }
 
+// "COM3 -> /dev/pts/4" for a link in the working folder: the log names the device behind it.
+std::string logged_device_path(int number) {
+    std::string path = port_device_path(number);
+    char target[PATH_MAX];
+    if (::realpath(path.c_str(), target) && path != target)
+        path += std::string(" -> ") + target;
+    return path;
+}
+
 // A port whose device went away (adapter unplugged, simulated device ended) is closed, so that
 // it reads as "no byte" without waking a poll() again and again; choosing it again reopens it.
 void drop_current_port() {
     if (current_fd() != closed_port) {
         ::close(current_fd());
         port_slots[current_slot] = closed_port;
+        if (traffic_log_on())
+            traffic_log_note("port COM" + std::to_string(current_slot) + " went away");
     }
 }
 
@@ -95,6 +109,7 @@ int open_all_ports() {
         open_into_slot(number);
     current_slot = first_port_number;
     configure_port();
+    log_current_port();
     return 1;
 }
 
@@ -102,10 +117,14 @@ int open_port(int number) {
     if (!valid_number(number))
         return 0;
     open_into_slot(number);
-    if (port_slots[number] == closed_port)
+    if (port_slots[number] == closed_port) {
+        if (traffic_log_on())
+            traffic_log_port(number, logged_device_path(number), false);
         return 0;
+    }
     current_slot = number;
     configure_port();
+    log_current_port();
     return 1;
 }
 
@@ -115,6 +134,7 @@ void select_port(int number) {
         current_slot = number;
     }
     configure_port();
+    log_current_port();
 }
 
 void configure_port() {
@@ -141,8 +161,11 @@ int read_byte_now() {
         return -1;
     unsigned char byte = 0;
     const ssize_t got = ::read(fd, &byte, 1);
-    if (got == 1)
+    if (got == 1) {
+        if (traffic_log_on())
+            traffic_log_received(&byte, 1);
         return byte;
+    }
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return -1;
     if (got == 0) {
@@ -185,6 +208,13 @@ int purge_and_write(const std::uint8_t* buffer, std::size_t count) {
     const int fd = current_fd();
     if (fd == closed_port)
         return 0;
+    std::int64_t log_since = 0;
+    if (traffic_log_on()) {
+        log_since = traffic_log_clock_ns();
+        int discarded = 0;
+        if (::ioctl(fd, FIONREAD, &discarded) == 0 && discarded > 0)
+            traffic_log_purged(static_cast<std::size_t>(discarded));
+    }
     ::tcflush(fd, TCIOFLUSH);
     std::size_t written = 0;
     while (written < count) {
@@ -202,10 +232,20 @@ int purge_and_write(const std::uint8_t* buffer, std::size_t count) {
             if (::poll(&watched, 1, 2000) > 0 && (watched.revents & POLLOUT))
                 continue;
         }
+        if (traffic_log_on())
+            traffic_log_sent(buffer, written, log_since);
         drop_current_port();
         return 0;
     }
+    if (traffic_log_on())
+        traffic_log_sent(buffer, written, log_since);
     return 1;
+}
+
+void log_current_port() {
+    if (traffic_log_on())
+        traffic_log_port(current_slot, logged_device_path(current_slot),
+                         current_fd() != closed_port);
 }
 
 int current_port_descriptor() {

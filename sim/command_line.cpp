@@ -15,7 +15,8 @@ int parse_command_line(const std::vector<std::string>& args, SimOptions& options
             parsed.pace = true;
             continue;
         }
-        if (option != "--dir" && option != "--port" && option != "--record") {
+        if (option != "--dir" && option != "--port" && option != "--frames" &&
+            option != "--record") {
             error = "unknown argument '" + option + "'";
             return 0;
         }
@@ -27,8 +28,10 @@ int parse_command_line(const std::vector<std::string>& args, SimOptions& options
         long port = 0;
         if (option == "--dir") {
             parsed.folder = value;
+        } else if (option == "--frames") {
+            parsed.frames_path = value;
         } else if (option == "--record") {
-            parsed.record_path = value;
+            parsed.traffic_record_path = value;
         } else if (parse_number(value, 1, 30, port)) {
             parsed.port = static_cast<int>(port);
         } else {
@@ -36,19 +39,22 @@ int parse_command_line(const std::vector<std::string>& args, SimOptions& options
             return 0;
         }
     }
-    if (parsed.record_path.empty())
-        parsed.record_path = parsed.folder + "/varden_sim.frames";
+    if (parsed.frames_path.empty())
+        parsed.frames_path = parsed.folder + "/varden_sim.frames";
     options = parsed;
     return 1;
 }
 
 std::string usage_text() {
-    return "usage: varden_sim [--dir DIR] [--port K] [--record FILE] [--pace] [--help]\n"
+    return "usage: varden_sim [--dir DIR] [--port K] [--frames FILE] [--record FILE] [--pace]\n"
+           "                  [--help]\n"
            "\n"
            "Acts as the VARDEN device on a pseudo-terminal linked as DIR/COMK.\n"
            "  --dir DIR      folder of the COMK link (default: the working folder)\n"
            "  --port K       port number 1..30 (default 1)\n"
-           "  --record FILE  frame record (default DIR/varden_sim.frames)\n"
+           "  --frames FILE  frame record (default DIR/varden_sim.frames)\n"
+           "  --record FILE  traffic log of the device's side, in the lines of the programs'\n"
+           "                 --traffic-log (> sent by the device, < received)\n"
            "  --pace         send at the pace of 38400 baud, 11 bits a byte\n"
            "  --help         show this text\n"
            "\n"

@@ -7,7 +7,8 @@
 struct SimOptions {
     std::string folder = ".";
     int port = 1;
-    std::string record_path; // empty: <folder>/varden_sim.frames
+    std::string frames_path;         // the frame record; empty: <folder>/varden_sim.frames
+    std::string traffic_record_path; // the traffic log of the device's side; empty: none
     bool pace = false;
     bool help = false;
 };

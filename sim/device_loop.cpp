@@ -1,5 +1,6 @@
 #include "sim/device_loop.h"
 
+#include "link/traffic_log.h"
 #include "sim/frame_scanner.h"
 #include "sim/script_line.h"
 
@@ -66,15 +67,22 @@ void write_output(Simulator& sim, int line_fd, Pacer& pacer, bool pace) {
         std::array<std::uint8_t, io_chunk> chunk{};
         const std::size_t count = std::min({allowed, sim.output.size(), chunk.size()});
         std::copy_n(sim.output.begin(), count, chunk.begin());
+        const std::int64_t since = traffic_log_on() ? traffic_log_clock_ns() : 0;
         const ssize_t written = ::write(line_fd, chunk.data(), count);
         if (written <= 0)
             break; // full: poll() says when the line takes bytes again
-        sim.output.erase(sim.output.begin(), sim.output.begin() + written);
+        take_sent_output(sim, static_cast<std::size_t>(written), since);
         pacer.sent += static_cast<std::size_t>(written);
         allowed -= static_cast<std::size_t>(written);
     }
     if (sim.output.empty())
         pacer.running = false;
+}
+
+void scan_and_handle(Simulator& sim, FrameScanner& scanner, const std::uint8_t* bytes,
+                     std::size_t count) {
+    for (const auto& frame : scan_bytes(scanner, bytes, count))
+        handle_frame(sim, frame);
 }
 
 void read_line_bytes(Simulator& sim, int line_fd, FrameScanner& scanner,
@@ -86,8 +94,16 @@ void read_line_bytes(Simulator& sim, int line_fd, FrameScanner& scanner,
         const auto count = static_cast<std::size_t>(got);
         const std::size_t taken =
             sim.raw_input ? std::min(sim.raw_input(sim, chunk.data(), count), count) : 0;
-        for (const auto& frame : scan_bytes(scanner, chunk.data() + taken, count - taken))
-            handle_frame(sim, frame);
+        if (!traffic_log_on()) {
+            scan_and_handle(sim, scanner, chunk.data() + taken, count - taken);
+            continue;
+        }
+        // Byte by byte, so that each frame's line ends with its last byte.
+        traffic_log_received(chunk.data(), taken);
+        for (std::size_t at = taken; at < count; ++at) {
+            traffic_log_received(chunk.data() + at, 1);
+            scan_and_handle(sim, scanner, chunk.data() + at, 1);
+        }
     }
 }
 
@@ -211,6 +227,9 @@ int run_device_loop(Simulator& sim, int line_fd, int script_fd, int stop_fd, std
             events.push_back(pace_due(pacer));
         if (quit_deadline)
             events.push_back(*quit_deadline);
+        // Bytes that made no frame are in the log before the device waits for more.
+        if (traffic_log_on() && !has_incomplete_frame(scanner) && sim.output.empty())
+            traffic_log_end_burst();
 
         std::array<pollfd, 3> watched = {{
             {stop_fd, POLLIN, 0},

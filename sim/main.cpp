@@ -1,4 +1,5 @@
 // varden_sim: the VARDEN device simulated on a pseudo-terminal, for tests, demos and training.
+#include "link/traffic_log.h"
 #include "sim/command_line.h"
 #include "sim/device_loop.h"
 #include "sim/modules.h"
@@ -6,6 +7,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
@@ -23,9 +25,14 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGPIPE, SIG_IGN); // a driver that went away must not end us before cleanup
     const int stop_fd = open_stop_signals();
-    sim.record = std::fopen(options.record_path.c_str(), "w");
+    sim.record = std::fopen(options.frames_path.c_str(), "w");
     if (!sim.record) {
-        std::perror(("varden_sim: cannot write " + options.record_path).c_str());
+        std::perror(("varden_sim: cannot write " + options.frames_path).c_str());
+        return 1;
+    }
+    if (!options.traffic_record_path.empty() &&
+        !start_traffic_log(options.traffic_record_path, "varden_sim", VARDEN_VERSION)) {
+        std::perror(("varden_sim: cannot write " + options.traffic_record_path).c_str());
         return 1;
     }
     PseudoTerminal terminal;
@@ -33,6 +40,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "varden_sim: %s\n", error.c_str());
         return 1;
     }
+    const char* device_path = ::ptsname(terminal.master);
+    traffic_log_port(options.port, device_path ? device_path : terminal.link_path, true);
     std::printf("ready COM%d\n", options.port);
     std::fflush(stdout);
     const int status =

@@ -1,6 +1,10 @@
 #include "sim/simulator.h"
 
+#include "link/traffic_log.h"
+#include "link/traffic_log_format.h"
 #include "sim/frame_record.h"
+#include "traffic/message_kinds.h"
+#include "upgrade/upgrade_frames.h"
 
 #include <algorithm>
 
@@ -37,8 +41,32 @@ void register_script_command(Simulator& sim, const std::string& name, ScriptComm
     sim.script_commands[name] = std::move(command);
 }
 
-void queue_output(Simulator& sim, const std::vector<std::uint8_t>& bytes) {
+void queue_output(Simulator& sim, const std::vector<std::uint8_t>& bytes, const std::string& what) {
     sim.output.insert(sim.output.end(), bytes.begin(), bytes.end());
+    if (traffic_log_on() && !bytes.empty())
+        sim.output_notes.emplace_back(sim.output_sent + sim.output.size(),
+                                      what.empty() ? message_note(bytes.size()) : what);
+}
+
+void take_sent_output(Simulator& sim, std::size_t count, std::int64_t since_ns) {
+    if (traffic_log_on()) {
+        // One line for each queued item that ends among these bytes, named as queued.
+        const std::vector<std::uint8_t> sent(sim.output.begin(), sim.output.begin() + count);
+        std::size_t logged = 0;
+        while (!sim.output_notes.empty() &&
+               sim.output_notes.front().first <= sim.output_sent + count) {
+            const std::size_t ends_at = sim.output_notes.front().first;
+            const std::size_t end =
+                std::max(ends_at > sim.output_sent ? ends_at - sim.output_sent : 0, logged);
+            traffic_log_sent(sent.data() + logged, end - logged, since_ns);
+            traffic_log_end_sent(sim.output_notes.front().second);
+            sim.output_notes.pop_front();
+            logged = end;
+        }
+        traffic_log_sent(sent.data() + logged, count - logged, since_ns);
+    }
+    sim.output.erase(sim.output.begin(), sim.output.begin() + static_cast<std::ptrdiff_t>(count));
+    sim.output_sent += count;
 }
 
 long elapsed_ms(const Simulator& sim) {
@@ -48,6 +76,8 @@ long elapsed_ms(const Simulator& sim) {
 }
 
 void handle_frame(Simulator& sim, const ScannedFrame& frame) {
+    if (traffic_log_on())
+        traffic_log_end_received(upgrade_frame_note(frame.bytes.data(), frame.bytes.size()));
     if (sim.record) {
         std::fprintf(sim.record, "%s\n", frame_record_line(elapsed_ms(sim), frame).c_str());
         std::fflush(sim.record);
@@ -60,10 +90,12 @@ void handle_frame(Simulator& sim, const ScannedFrame& frame) {
             (*handler)(sim, frame, answer);
     }
     if (answer.own_reply)
-        queue_output(sim, *answer.own_reply);
+        queue_output(sim, *answer.own_reply, "reply");
     else
-        queue_output(sim, reply_bytes(sim.rules, frame.kind, frame_code(frame), answer.result,
-                                      check == FrameCheck::ok, answer.after_result));
+        queue_output(sim,
+                     reply_bytes(sim.rules, frame.kind, frame_code(frame), answer.result,
+                                 check == FrameCheck::ok, answer.after_result),
+                     traffic_log_on() ? acknowledgement_note(answer.result) : std::string());
     queue_output(sim, answer.follow_up);
 }
 

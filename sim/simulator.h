@@ -61,7 +61,11 @@ struct Simulator {
     std::map<std::pair<HeaderKind, int>, FrameHandler> frame_handlers;
     std::map<std::string, ScriptCommand> script_commands;
     std::deque<std::uint8_t> output; // bytes waiting to go out on the line
-    std::FILE* record = nullptr;     // the frame record, when one is kept
+    // With a traffic log on: what the queued bytes are, by the count of bytes put on the line
+    // at which each ends.
+    std::deque<std::pair<std::size_t, std::string>> output_notes;
+    std::size_t output_sent = 0; // bytes put on the line so far
+    std::FILE* record = nullptr; // the frame record, when one is kept
     SimClock::time_point started = SimClock::now();
     // A script command that takes time holds the next one back until then, or until every
     // byte it queued is on the line.
@@ -77,7 +81,11 @@ struct Simulator {
 void register_frame_handler(Simulator& sim, HeaderKind kind, int code, FrameHandler handler);
 void register_script_command(Simulator& sim, const std::string& name, ScriptCommand command);
 
-void queue_output(Simulator& sim, const std::vector<std::uint8_t>& bytes);
+// Queues bytes for the line; a traffic log names them `what`, or by their length as a message.
+void queue_output(Simulator& sim, const std::vector<std::uint8_t>& bytes,
+                  const std::string& what = {});
+// Takes `count` bytes off the queue as put on the line, and logs them.
+void take_sent_output(Simulator& sim, std::size_t count, std::int64_t since_ns);
 long elapsed_ms(const Simulator& sim);
 
 // Records a received frame, lets its handler act, and queues the answer.

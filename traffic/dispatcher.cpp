@@ -9,6 +9,7 @@
 #include "app/program_state.h"
 #include "database/transfer_buttons.h"
 #include "link/serial_port.h"
+#include "link/traffic_log.h"
 #include "traffic/sample_receiver.h"
 #include "ui/simple_graphics.h"
 
@@ -51,7 +52,11 @@ std::size_t read_message() {
 }
 
 void dispatch_message() {
-    switch (classify_message(read_message())) {
+    const std::size_t length = read_message();
+    // The 100 ms of silence that ended the message keep its burst open; naming it writes it.
+    if (traffic_log_on())
+        traffic_log_end_received(message_note(length));
+    switch (classify_message(length)) {
     case MessageKind::end_connected: on_end_connected(); break;
     // Handled by the sample files (only while sampling is on).
     case MessageKind::sample_buffer: on_sample_buffer(); break;

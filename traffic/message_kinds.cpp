@@ -17,3 +17,18 @@ MessageKind classify_message(std::size_t length) {
 bool receive_buffer_has_room(std::size_t count) {
     return count < receive_buffer_size;
 }
+
+std::string message_note(std::size_t length) {
+    const char* name = "unknown message";
+    switch (classify_message(length)) {
+    case MessageKind::sample_buffer: name = "sample buffer"; break;
+    case MessageKind::end_connected: name = "end of the connected state"; break;
+    case MessageKind::upload_image: name = "upload side image"; break;
+    case MessageKind::upload_table: name = "upload name table"; break;
+    case MessageKind::memory_dump: name = "memory dump"; break;
+    case MessageKind::session_result: name = "session result"; break;
+    case MessageKind::sample_request: name = "request for a stored sample"; break;
+    case MessageKind::ignored: break;
+    }
+    return std::string(name) + " (" + std::to_string(length) + (length == 1 ? " byte)" : " bytes)");
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 inline constexpr std::size_t receive_buffer_size = 17000;
 inline constexpr int message_silence_ms = 100;
@@ -21,6 +22,10 @@ enum class MessageKind {
 };
 
 MessageKind classify_message(std::size_t length);
+
+// What a message of `length` bytes is, for the traffic log: "memory dump (16048 bytes)",
+// "unknown message (5 bytes)".
+std::string message_note(std::size_t length);
 
 // Whether a message of `count` bytes so far may store one more byte in the receive buffer.
 bool receive_buffer_has_room(std::size_t count);

@@ -10,6 +10,7 @@
 #include "database/table_editor.h"
 #include "link/commands.h"
 #include "link/frames.h"
+#include "link/traffic_log.h"
 #include "traffic/dispatcher.h"
 #include "ui/simple_graphics.h"
 #include "ui/window.h"
@@ -74,6 +75,8 @@ void on_sample_request() {
     show_sample_file_name(reply.name);
     std::copy(reply.bytes.begin(), reply.bytes.end(), receive_buffer.begin());
     write_raw(static_cast<int>(sample_buffer_size), receive_buffer.data());
+    if (traffic_log_on())
+        traffic_log_end_sent("stored sample for the request");
     if (reply.ended)
         show_sample_file_name(reply.name + " END");
 }

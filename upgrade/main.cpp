@@ -1,6 +1,8 @@
 // ornivex_upgrade: writes the controller program image into the device over a serial line and
 // verifies it with the controller's memory checksum.
 #include "link/serial_port.h"
+#include "link/traffic_log.h"
+#include "link/traffic_log_option.h"
 #include "upgrade/upgrade_dialogue.h"
 #include "upgrade/upgrade_image.h"
 
@@ -13,7 +15,7 @@ namespace {
 
 void print_help() {
     std::cout
-        << "Usage: ornivex_upgrade\n"
+        << "Usage: ornivex_upgrade [--traffic-log FILE] [--help]\n"
            "\n"
            "Writes the controller program image "
         << upgrade_image_name
@@ -27,12 +29,25 @@ void print_help() {
            "The image file holds little-endian 32-bit words (at most "
         << upgrade_image_max_size
         << " bytes).\n"
-           "The exit status is 0 whatever the outcome. Any other argument is refused.\n";
+           "The exit status is 0 whatever the outcome. Any other argument is refused.\n"
+           "\n"
+           "Options:\n"
+        << traffic_log_option_help << "  -h, --help          show this text\n";
+}
+
+// A log that cannot be written is named once; the upgrade goes on without it.
+void report_traffic_log_failure(const std::string& path) {
+    std::cout << "\nCan't write traffic log " << path << "\n" << std::flush;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    std::string traffic_log_path;
+    if (!take_traffic_log_option(argc, argv, traffic_log_path)) {
+        std::cerr << "ornivex_upgrade: --traffic-log needs a file name\n";
+        return 2;
+    }
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         print_help();
         return 0;
@@ -42,18 +57,30 @@ int main(int argc, char** argv) {
                   << "' (the tool takes no arguments; see ornivex_upgrade --help)\n";
         return 2;
     }
+    if (!traffic_log_path.empty()) {
+        if (start_traffic_log(traffic_log_path, "ornivex_upgrade", VARDEN_VERSION))
+            set_traffic_log_failure_report(report_traffic_log_failure);
+        else
+            report_traffic_log_failure(traffic_log_path);
+    }
     std::vector<std::uint8_t> image;
     const int loaded = read_upgrade_image(upgrade_image_name, image);
     if (loaded != image_loaded) {
         std::cout << upgrade_image_error_text(loaded) << std::flush;
         return 0;
     }
-    const UpgradePort port{
+    UpgradePort port{
         open_port,
         purge_and_write,
         read_byte_within,
         close_current_port,
         [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+        {},
+        {},
     };
+    if (traffic_log_on()) {
+        port.name_sent = traffic_log_end_sent;
+        port.name_received = traffic_log_end_received;
+    }
     return run_upgrade_dialogue(std::cin, std::cout, port, image);
 }

@@ -63,19 +63,37 @@ std::uint32_t arbitrary_value(std::minstd_rand& random) {
     return value;
 }
 
+void name_reply(const UpgradePort& port, int code) {
+    if (port.name_received)
+        port.name_received(code == result_no_acknowledgement ? "no reply"
+                                                             : "reply " + std::to_string(code));
+}
+
+// False when the frame could not be written.
+bool write_frame(const UpgradePort& port, const std::uint8_t* frame, std::size_t size) {
+    const int written = port.write(frame, size);
+    if (port.name_sent)
+        port.name_sent(upgrade_frame_note(frame, size));
+    return written == 1;
+}
+
 int exchange(const UpgradePort& port, const std::uint8_t* frame, std::size_t size,
              const ReplyWait& wait) {
-    if (port.write(frame, size) != 1)
+    if (!write_frame(port, frame, size))
         return result_no_acknowledgement; // nothing was sent, so nothing can answer
-    return read_reply_code(port.read_byte_within, wait);
+    const int code = read_reply_code(port.read_byte_within, wait);
+    name_reply(port, code);
+    return code;
 }
 
 int test_memory(const UpgradePort& port, std::minstd_rand& random,
                 std::array<std::uint8_t, 4>& checksum) {
     const auto frame = test_memory_frame(arbitrary_value(random));
-    if (port.write(frame.data(), frame.size()) != 1)
+    if (!write_frame(port, frame.data(), frame.size()))
         return result_no_acknowledgement;
-    return read_test_memory_reply(port.read_byte_within, checksum);
+    const int code = read_test_memory_reply(port.read_byte_within, checksum);
+    name_reply(port, code);
+    return code;
 }
 
 int connect_with_retries(const UpgradePort& port) {

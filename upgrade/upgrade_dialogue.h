@@ -9,6 +9,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The port operations the upgrade needs. The tool fills them from the serial link.
@@ -18,6 +19,9 @@ struct UpgradePort {
     ByteReader read_byte_within;
     std::function<void()> close;
     std::function<void(int ms)> pause;
+    // Name the frame just written and the reply just read, for a traffic log; may be empty.
+    std::function<void(std::string_view what)> name_sent;
+    std::function<void(std::string_view what)> name_received;
 };
 
 inline constexpr int lowest_com_number = 1;

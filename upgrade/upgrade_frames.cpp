@@ -1,6 +1,7 @@
 #include "upgrade/upgrade_frames.h"
 
 #include "link/frames.h"
+#include "link/traffic_log_format.h"
 #include "upgrade/upgrade_image.h"
 
 #include <algorithm>
@@ -53,6 +54,24 @@ std::array<std::uint8_t, test_memory_frame_size> test_memory_frame(std::uint32_t
     std::copy(test_memory_request.begin(), test_memory_request.end(), frame.data() + 12);
     put_u32(frame.data() + 24, byte_sum(frame.data() + 4, 20));
     return frame;
+}
+
+std::string upgrade_frame_note(const std::uint8_t* frame, std::size_t size) {
+    if (size < connect_frame_size ||
+        !std::equal(upgrade_frame_header.begin(), upgrade_frame_header.end(), frame)) {
+        if (size >= command_frame_size && frame[5] == switch_to_upgrade_code)
+            return "command 16 switch to upgrade";
+        return command_frame_note(frame, size);
+    }
+    if (frame[4] == connect_kind && frame[5] == connect_code)
+        return "connect";
+    if (frame[4] == test_memory_kind && frame[5] == test_memory_code)
+        return "test memory";
+    if (frame[4] == write_memory_kind && frame[5] == write_memory_code &&
+        size >= write_memory_header_size)
+        return "write memory chunk " + std::to_string(get_u32(frame + 12)) + ", " +
+               std::to_string(get_u16(frame + 16)) + " blocks";
+    return "upgrade frame";
 }
 
 int read_reply_code(const ByteReader& read, const ReplyWait& wait) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 inline constexpr int switch_to_upgrade_code = 16;
@@ -36,6 +37,11 @@ std::vector<std::uint8_t> write_memory_frame(int first_block, const std::uint8_t
                                              std::uint32_t arbitrary_value);
 
 std::array<std::uint8_t, test_memory_frame_size> test_memory_frame(std::uint32_t arbitrary_value);
+
+// What a frame of the upgrade exchange is, for a traffic log: "command 16 switch to upgrade",
+// "connect", "write memory chunk 1, 8 blocks", "test memory"; other frames as the control
+// program's frames are named; "" when too short to tell.
+std::string upgrade_frame_note(const std::uint8_t* frame, std::size_t size);
 
 // Reads one byte within the given milliseconds: 0..255, or -1 after the time-out.
 using ByteReader = std::function<int(int ms)>;

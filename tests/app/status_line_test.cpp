@@ -1,4 +1,7 @@
 #include "app/status_line.h"
+#include "link/commands.h"
+#include "link/frames.h"
+#include "link/traffic_log.h"
 #include "tests/app/window_fixture.h"
 
 namespace {
@@ -56,4 +59,18 @@ TEST_F(WindowTest, StatusLineColoursAndClearing) {
 
     show_status_error("");
     EXPECT_TRUE(only_colour(status_message_panel, colour_status_back));
+}
+
+TEST_F(WindowTest, ATrafficLogThatCannotBeWrittenIsNamedOnceAndTheProgramGoesOn) {
+    EXPECT_EQ(start_logging_traffic("/nonexistent-folder/traffic.log"), 0);
+    EXPECT_EQ(status_text().str(), "Can't write traffic log /nonexistent-folder/traffic.log");
+    EXPECT_EQ(status_colour(), colour_error);
+
+    show_status_info("before");
+    EXPECT_EQ(start_logging_traffic("/dev/full"), 0); // its first line already fails
+    EXPECT_EQ(status_text().str(), "Can't write traffic log /dev/full");
+    show_status_info("after");
+    EXPECT_EQ(send_command(command_connect), 1);
+    EXPECT_EQ(status_text().str(), "after");
+    EXPECT_FALSE(traffic_log_on());
 }

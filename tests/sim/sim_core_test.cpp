@@ -321,9 +321,11 @@ TEST(CommandLine, AcceptsTheOptionsAndRejectsAnythingElse) {
     EXPECT_EQ(options.folder, "/tmp/x");
     EXPECT_EQ(options.port, 30);
     EXPECT_TRUE(options.pace);
-    EXPECT_EQ(options.record_path, "/tmp/x/varden_sim.frames");
-    ASSERT_EQ(parse_command_line({"--record", "r.txt"}, options, error), 1);
-    EXPECT_EQ(options.record_path, "r.txt");
+    EXPECT_EQ(options.frames_path, "/tmp/x/varden_sim.frames");
+    EXPECT_EQ(options.traffic_record_path, "");
+    ASSERT_EQ(parse_command_line({"--frames", "r.txt", "--record", "t.log"}, options, error), 1);
+    EXPECT_EQ(options.frames_path, "r.txt");
+    EXPECT_EQ(options.traffic_record_path, "t.log");
     EXPECT_EQ(options.port, 1);
 
     const std::vector<std::vector<std::string>> malformed = {

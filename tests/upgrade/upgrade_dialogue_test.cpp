@@ -35,6 +35,7 @@ struct Line {
     std::vector<Bytes> frames;
     std::vector<int> opened;
     std::vector<int> pauses;
+    std::vector<std::string> named; // "> what" for frames, "< what" for replies
     bool closed = false;
 
     UpgradePort port() {
@@ -59,6 +60,8 @@ struct Line {
             },
             [this] { closed = true; },
             [this](int ms) { pauses.push_back(ms); },
+            [this](std::string_view what) { named.push_back("> " + std::string(what)); },
+            [this](std::string_view what) { named.push_back("< " + std::string(what)); },
         };
     }
     int count_of(int kind) const {
@@ -99,6 +102,14 @@ TEST_F(UpgradeDialogue, WholeUpgradeWritesAndVerifiesTheImage) {
     EXPECT_EQ(line.frames.size(), 1u + 1u + 9u + 1u);
     EXPECT_TRUE(line.closed);
     EXPECT_EQ(line.pauses, std::vector<int>{success_pause_ms});
+    // What a traffic log is told of each frame and reply.
+    ASSERT_EQ(line.named.size(), 2 * line.frames.size());
+    EXPECT_EQ(
+        std::vector<std::string>(line.named.begin(), line.named.begin() + 6),
+        (std::vector<std::string>{"> command 16 switch to upgrade", "< reply 1", "> connect",
+                                  "< reply 1", "> write memory chunk 0, 8 blocks", "< reply 1"}));
+    EXPECT_EQ(line.named[20], "> write memory chunk 8, 8 blocks");
+    EXPECT_EQ(line.named[22], "> test memory");
 }
 
 TEST_F(UpgradeDialogue, AnswersCountByTheirFirstCharacter) {
