@@ -9,6 +9,7 @@
 #include "app/sampling_page.h"
 #include "app/shell_rules.h"
 #include "app/status_line.h"
+#include "app/transfer_progress.h"
 #include "database/transfer_buttons.h"
 #include "link/serial_port.h"
 #include "traffic/dispatcher.h"
@@ -162,6 +163,7 @@ void build_layout() {
     // The COLLECT page's transfer buttons come after the database area it shares.
     build_collect_transfer_buttons();
     build_sample_request_area();
+    build_transfer_progress();
 
     // The window opens on the ANALYSIS page.
     hide_page(page_session_results);
@@ -183,6 +185,7 @@ void forget_layout() {
     connect_push_button = nullptr;
     com_port_box = nullptr;
     progress_panel = nullptr;
+    transfer_progress_panel = nullptr;
 }
 
 void com_port_selected() {

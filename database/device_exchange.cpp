@@ -10,3 +10,8 @@ int command_with_retries(const DeviceExchange& exchange, int code) {
     }
     return result;
 }
+
+void report_progress(const DeviceExchange& exchange, int done, int total) {
+    if (exchange.show_progress)
+        exchange.show_progress(done, total);
+}

@@ -16,7 +16,12 @@ struct DeviceExchange {
     std::function<void(int result)> show_command_error;
     std::function<void(const std::string& text)> show_error; // red status line
     std::function<void(const std::string& text)> show_info;  // green status line
+    // `done` of `total` steps of a long transfer; may be empty.
+    std::function<void(int done, int total)> show_progress;
 };
+
+// Reports progress when the exchange takes it.
+void report_progress(const DeviceExchange& exchange, int done, int total);
 
 // Sends `code` up to three times, stopping at the first result 1. Returns 1, or the result of
 // the third try (not shown: the caller decides).

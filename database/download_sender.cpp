@@ -25,6 +25,9 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
         return outcome;
     }
     exchange.show_info(std::string(downloading_images_text));
+    // The steps: every image block and the two name-table frames.
+    const int steps = plan.block_count + 2;
+    report_progress(exchange, 0, steps);
     for (int block = 0; block < plan.block_count; ++block) {
         if (block > 0)
             exchange.show_info(downloading_block_text(block));
@@ -35,6 +38,7 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
             abandon(exchange, result);
             return outcome;
         }
+        report_progress(exchange, block + 1, steps);
     }
     exchange.show_info(std::string(downloaded_images_text));
     outcome.images_accepted = true;
@@ -42,13 +46,16 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
     exchange.show_info(std::string(downloading_names_text));
     result =
         exchange.send_data(name_table_frame, 0, plan.first_names.data(), first_name_frame_size);
-    if (result == 1)
+    if (result == 1) {
+        report_progress(exchange, steps - 1, steps);
         result = exchange.send_data(name_table_frame, 0, plan.second_names.data(),
                                     second_name_frame_size);
+    }
     if (result != 1) {
         abandon(exchange, result);
         return outcome;
     }
+    report_progress(exchange, steps, steps);
     exchange.show_info(std::string(downloaded_names_text));
     result = command_with_retries(exchange, end_transfer);
     if (result != 1) {

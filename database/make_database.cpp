@@ -63,6 +63,8 @@ int make_database_text(const MakeInput& input, MakeState& state) {
     for (int index = 0; index < db_row_count; ++index) {
         if (!make_row(input, index, state))
             return 0;
+        if (input.row_progress)
+            input.row_progress(index + 1, db_row_count);
     }
     if (state.made_rows == 0) {
         state.message = "Can't find .BIN file";

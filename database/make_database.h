@@ -24,6 +24,8 @@ struct MakeInput {
     std::string folder = ".";       // where the sample files, "ZELK.TMP" and the file are
     std::vector<std::string> names; // the listing of `folder`
     MakeProgress progress;
+    // Rows looked at of all rows; may be empty.
+    std::function<void(int done, int total)> row_progress;
 };
 
 struct MakeState {

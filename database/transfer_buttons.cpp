@@ -8,6 +8,7 @@
 #include "app/pages.h"
 #include "app/program_state.h"
 #include "app/status_line.h"
+#include "app/transfer_progress.h"
 #include "database/database_area.h"
 #include "database/download_sender.h"
 #include "database/download_texts.h"
@@ -38,9 +39,13 @@ void show_error_text(const std::string& text) {
 // The real device link and the status line; the window is repainted after every exchange, so
 // a download's progress is seen while it runs.
 const DeviceExchange& window_exchange() {
-    static const DeviceExchange exchange = link_exchange(
-        keep_window_drawn, [](int result) { show_command_error(result); }, show_error_text,
-        show_info_drawn);
+    static const DeviceExchange exchange = [] {
+        DeviceExchange made = link_exchange(
+            keep_window_drawn, [](int result) { show_command_error(result); }, show_error_text,
+            show_info_drawn);
+        made.show_progress = show_transfer_progress;
+        return made;
+    }();
     return exchange;
 }
 
@@ -84,6 +89,7 @@ int make_stage() {
     input.mc_percent = mc_percent;
     input.names = list_folder(input.folder);
     input.progress = show_info_drawn;
+    input.row_progress = show_transfer_progress;
     std::string message;
     if (!make_database(input, message)) {
         show_error_text(message);
@@ -94,8 +100,7 @@ int make_stage() {
 }
 
 // `make_and_download`: modes 1 and 3 make first; mode 1 then only checks the made file.
-void make_and_download(int mode) {
-    stop_sampling_local();
+void make_and_download_steps(int mode) {
     if (mode != download_only && !make_stage())
         return;
     std::string file_name, made_text;
@@ -105,6 +110,18 @@ void make_and_download(int mode) {
         download_made_file(mode, made_text, file_name, display_db_name.view(), window_exchange());
     if (outcome.images_accepted)
         mc_percent = 0;
+}
+
+void make_and_download(int mode) {
+    stop_sampling_local();
+    make_and_download_steps(mode);
+    end_transfer_progress();
+}
+
+// An upload is over when it is idle again (complete, refused or not written).
+void end_progress_of_ended_upload() {
+    if (upload_state.upload_row == 0)
+        end_transfer_progress();
 }
 
 } // namespace
@@ -134,6 +151,7 @@ void download_button() {
 void upload_button() {
     if (upload_state.upload_row > 0) // an interrupted upload: its part is dropped
         end_upl_file(upload_state.upload_file_name, false);
+    end_transfer_progress();
     upload_state = {}; // whatever an interrupted upload left behind is not written to
     upload_button(window_exchange());
 }
@@ -153,9 +171,11 @@ void on_upload_table_received(const std::uint8_t* message, std::size_t length) {
     if (on_table_message(upload_state, message, length, window_exchange(), write_upl_text,
                          end_upl_file) == 1)
         mc_percent = upload_state.table.mc_percent;
+    end_progress_of_ended_upload();
 }
 
 void on_upload_image_received(const std::uint8_t* message, std::size_t length) {
     on_image_message(upload_state, message, length, window_exchange(), write_upl_text,
                      end_upl_file);
+    end_progress_of_ended_upload();
 }

@@ -82,6 +82,8 @@ int on_table_message(UploadState& state, const std::uint8_t* message, std::size_
     state.upload_file_name = state.table.file_name;
     state.upload_row = 1;
     state.upload_side = 1;
+    state.images_received = 0;
+    report_progress(exchange, 0, upload_image_total(state.table));
     if (!write_text(state.upload_file_name, upl_cor_line(state.table.mc_percent), false)) {
         fail_to_write(state, exchange, end_file);
         return 0;
@@ -115,6 +117,7 @@ int on_image_message(UploadState& state, const std::uint8_t* message, std::size_
         return 0;
     }
     advance_upload(state);
+    report_progress(exchange, ++state.images_received, upload_image_total(state.table));
     if (state.upload_row == state.table.used_rows + 1) {
         complete(state, exchange, end_file);
         return 1;
@@ -123,6 +126,13 @@ int on_image_message(UploadState& state, const std::uint8_t* message, std::size_
     if (result != 1)
         abandon(state, exchange, result, end_file);
     return 1;
+}
+
+int upload_image_total(const UploadTable& table) {
+    int total = 0;
+    for (int row = 0; row < table.used_rows && row < upload_rows; ++row)
+        total += table.image_counts[static_cast<std::size_t>(row)][1] == 0 ? 1 : 4;
+    return total;
 }
 
 void advance_upload(UploadState& state) {

@@ -21,6 +21,7 @@ struct UploadState {
     int upload_side = 0; // 1..4 during an upload
     std::string upload_file_name;
     UploadTable table;
+    int images_received = 0; // side images of this upload so far
 };
 
 // Writes `text` to the file `name` in the working folder, replacing it (`append` false) or at
@@ -60,6 +61,10 @@ int on_table_message(UploadState& state, const std::uint8_t* message, std::size_
 int on_image_message(UploadState& state, const std::uint8_t* message, std::size_t length,
                      const DeviceExchange& exchange, const TextFileWriter& write_text,
                      const UplFileEnder& end_file = {});
+
+// The side images the device sends after `table`: one for a row without Side2 images, four
+// for every other used row.
+int upload_image_total(const UploadTable& table);
 
 // The row and side of the next image: the next side, or the next row after Side4 or after
 // Side1 of a row without Side2 images.

@@ -174,6 +174,7 @@ std::vector<Expected> expected_inventory() {
     button(15, 80, 260, 22, 0, "Download DB to VARDEN");
     button(15, 110, 260, 22, 0, "Upload DB from VARDEN");
     panel(120, 90, 250, 20, 0, "sample-file panel");
+    panel(810, 722, 186, 18, 0, "transfer progress bar");
     return all;
 }
 
@@ -249,8 +250,8 @@ TEST_F(WindowTest, EveryControlHasItsClassPlaceAndIdInBuildOrder) {
     EXPECT_EQ(counts[Kind::combo_box], 1);
     EXPECT_EQ(counts[Kind::edit], 5);
     EXPECT_EQ(counts[Kind::static_text], 3);
-    EXPECT_EQ(counts[Kind::panel], 228);
-    // The status label is the first control and the sample-file panel the last.
+    EXPECT_EQ(counts[Kind::panel], 229);
+    // The status label is the first control and the transfer progress bar the last.
     EXPECT_EQ(controls.front()->id, 101);
 }
 

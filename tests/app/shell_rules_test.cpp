@@ -1,3 +1,4 @@
+#include "app/progress_text.h"
 #include "app/shell_rules.h"
 
 #include <gtest/gtest.h>
@@ -50,4 +51,17 @@ TEST(PortEntry, NumberAfterCom) {
     EXPECT_EQ(port_number_of_entry("COM"), 0);
     EXPECT_EQ(port_number_of_entry(""), 0);
     EXPECT_EQ(port_number_of_entry("LPT1"), 0);
+}
+
+TEST(TransferProgress, PartDoneAndTimeLeftFromTheStepsSoFar) {
+    EXPECT_EQ(progress_text(0, 160, 5000), "0%");
+    EXPECT_EQ(progress_text(40, 160, 20'000), "25%  1:00 left");
+    EXPECT_EQ(progress_text(159, 160, 70'000), "99%  0:01 left"); // rounded up, never 0:00
+    EXPECT_EQ(progress_text(160, 160, 72'000), "100%  0:00 left");
+    EXPECT_EQ(progress_text(3, 0, 10), "100%  0:00 left"); // a total below 1 counts as 1
+    EXPECT_EQ(progress_text(1, 2, -5), "50%  0:00 left");  // a clock that went back
+    EXPECT_EQ(progress_fill_width(0, 160, 185), 0);
+    EXPECT_EQ(progress_fill_width(80, 160, 185), 92);
+    EXPECT_EQ(progress_fill_width(200, 160, 185), 185);
+    EXPECT_EQ(progress_fill_width(-1, 160, 185), 0);
 }

@@ -1,4 +1,5 @@
 #include "app/status_line.h"
+#include "app/transfer_progress.h"
 #include "link/commands.h"
 #include "link/frames.h"
 #include "link/traffic_log.h"
@@ -73,4 +74,18 @@ TEST_F(WindowTest, ATrafficLogThatCannotBeWrittenIsNamedOnceAndTheProgramGoesOn)
     EXPECT_EQ(send_command(command_connect), 1);
     EXPECT_EQ(status_text().str(), "after");
     EXPECT_FALSE(traffic_log_on());
+}
+
+TEST_F(WindowTest, TheProgressBarStandsRightOfTheStatusTextWhileATransferRuns) {
+    ASSERT_NE(transfer_progress_panel, nullptr);
+    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
+    show_status_info("Downloading IMAGE DATE to VARDEN ...39");
+    show_transfer_progress(40, 160);
+    EXPECT_TRUE(transfer_progress_panel->window->isVisible());
+    // A quarter filled, left of the centred "25%  ..." text; the rest is the status line's.
+    EXPECT_EQ(panel_pixel(transfer_progress_panel, 3, 9), static_cast<long>(colour_info));
+    EXPECT_EQ(panel_pixel(transfer_progress_panel, 180, 9), static_cast<long>(colour_status_back));
+    EXPECT_EQ(status_text().str(), "Downloading IMAGE DATE to VARDEN ...39");
+    end_transfer_progress();
+    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
 }

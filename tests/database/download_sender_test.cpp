@@ -37,6 +37,9 @@ TEST(DownloadSender, SendsCommand7BlocksNameFramesAndCommand8) {
                                  "info:Downloading NAME/NOMINAL/NUM to VARDEN ...",
                                  "info:Downloaded NAME/NOMINAL/NUM to VARDEN",
                              }));
+    // Progress counts the three blocks and the two name frames, each after it was accepted.
+    EXPECT_EQ(device.progress,
+              (std::vector<std::pair<int, int>>{{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
 }
 
 TEST(DownloadSender, CheckOnlyModeNeverSends) {

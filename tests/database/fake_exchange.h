@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct RecordedFrame {
@@ -21,6 +22,7 @@ struct FakeExchange {
     std::vector<RecordedFrame> frames;
     std::vector<std::string> events; // "info:...", "error:...", "result:N"
     std::map<int, std::deque<int>> results;
+    std::vector<std::pair<int, int>> progress; // (done, total) as reported
     // Called for every data frame, after it is recorded.
     std::function<void(const RecordedFrame&)> on_data;
 
@@ -48,6 +50,7 @@ struct FakeExchange {
             [this](int result) { events.push_back("result:" + std::to_string(result)); },
             [this](const std::string& text) { events.push_back("error:" + text); },
             [this](const std::string& text) { events.push_back("info:" + text); },
+            [this](int done, int total) { progress.emplace_back(done, total); },
         };
     }
 

@@ -106,10 +106,18 @@ TEST_F(MakeDatabase, MadeFileReplacesTheDescription) {
         store_samples(four_sided, side, side);
     store_samples(last, 1, 1);
     input.mc_percent = 6;
+    std::vector<int> rows_done;
+    input.row_progress = [&](int done, int total) {
+        EXPECT_EQ(total, db_row_count);
+        rows_done.push_back(done);
+    };
 
     std::string message;
     ASSERT_EQ(make(message), 1);
     EXPECT_EQ(message, "X.dnl file is created");
+    ASSERT_EQ(rows_done.size(), static_cast<std::size_t>(db_row_count)); // every row, in order
+    EXPECT_EQ(rows_done.front(), 1);
+    EXPECT_EQ(rows_done.back(), db_row_count);
     EXPECT_EQ(progress, (std::vector<std::string>{"Creating X.dnl ...", "Creating X.dnl ...1",
                                                   "Creating X.dnl ...2", "Creating X.dnl ...3"}));
     EXPECT_FALSE(folder.exists("ZELK.TMP"));

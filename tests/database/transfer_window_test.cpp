@@ -3,6 +3,7 @@
 // faults of a download (a refused block, a device that stops answering).
 #include "app/connection.h"
 #include "app/status_line.h"
+#include "app/transfer_progress.h"
 #include "database/database_area.h"
 #include "database/download_plan.h"
 #include "database/folder_files.h"
@@ -144,6 +145,9 @@ TEST_F(TransferWindowTest, MakeAndDownloadSendsTheMadeDatabase) {
     EXPECT_TRUE(status_shows("Downloaded NAME/NOMINAL/NUM to VARDEN", colour_info));
     // Downloaded image data carry their correction: the percentage starts again from 0.
     EXPECT_EQ(mc_percent, 0);
+    // The progress bar was drawn while the make and the download ran, and is gone now.
+    EXPECT_TRUE(transfer_progress_panel->has_image());
+    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
 }
 
 TEST_F(TransferWindowTest, UploadedFileAgreesWithTheMadeFile) {
@@ -167,6 +171,7 @@ TEST_F(TransferWindowTest, UploadedFileAgreesWithTheMadeFile) {
     EXPECT_EQ(upload_differences(made, upl), std::vector<std::string>{});
     EXPECT_EQ(mc_percent, 4);
     EXPECT_TRUE(status_shows("EUrO.UPL created", colour_info));
+    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
 }
 
 TEST_F(TransferWindowTest, RefusedContinueEndsTheUploadAndAStrayImageIsIgnored) {

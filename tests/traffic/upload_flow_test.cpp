@@ -76,6 +76,9 @@ TEST(UploadFlow, OneImagePerSideThenCommand8) {
         EXPECT_EQ(upload.side(), 1) << i;
     EXPECT_EQ(upload.device.codes(), (std::vector<int>{6, 6, 6, 6, 6, 6, 6, 6, 6, 8}));
     EXPECT_EQ(upload.device.events.back(), "info:AbC.UPL created");
+    ASSERT_EQ(upload.device.progress.size(), 10u); // the table, then each image of nine
+    for (int done = 0; done <= 9; ++done)
+        EXPECT_EQ(upload.device.progress[static_cast<std::size_t>(done)], std::make_pair(done, 9));
     // The progress of the fifth image (row 2, Side4: 4 × 1 + 4 = 8).
     EXPECT_NE(std::find(upload.device.events.begin(), upload.device.events.end(),
                         "info:Creating AbC.UPL ... 8"),
