@@ -1,6 +1,7 @@
 // ornivex_control: the service program of the VARDEN banknote detector.
 #include "app/main_loop.h"
 #include "app/shell_rules.h"
+#include "varden_version.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -8,7 +9,7 @@
 namespace {
 
 constexpr const char* help_text =
-    "Usage: ornivex_control [--help]\n"
+    "Usage: ornivex_control [--help | --version]\n"
     "\n"
     "Service window for the VARDEN banknote detector, connected over a serial line\n"
     "(COM1..COM30; an entry COMk in the working folder, such as a link to /dev/ttyUSB0,\n"
@@ -16,7 +17,8 @@ constexpr const char* help_text =
     "checks banknote samples, keeps the banknote database and loads it into the device,\n"
     "stores memory dumps and shows the results of counting runs.\n"
     "\n"
-    "Every file it reads or writes is in the working folder. It takes no other arguments.\n"
+    "Every file it reads or writes is in the working folder. --version prints its\n"
+    "version; it takes no other arguments.\n"
     "SIGTERM, SIGINT and SIGHUP close it as closing the window does: the device is told\n"
     "to leave its connected and sampling states first.\n";
 
@@ -25,6 +27,7 @@ constexpr const char* help_text =
 int main(int argc, char** argv) {
     switch (read_command_line(argc, argv)) {
     case CommandLineRequest::help: std::fputs(help_text, stdout); return 0;
+    case CommandLineRequest::version: std::printf("ornivex_control %s\n", varden_version); return 0;
     case CommandLineRequest::invalid:
         std::fprintf(stderr,
                      "ornivex_control: unknown argument '%s' (see ornivex_control --help)\n",

@@ -10,6 +10,7 @@ struct SimOptions {
     std::string record_path; // empty: <folder>/varden_sim.frames
     bool pace = false;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments after the program name. Returns 1, or 0 with `error` set.

@@ -3,6 +3,7 @@
 #include "sim/device_loop.h"
 #include "sim/modules.h"
 #include "sim/pseudo_terminal.h"
+#include "varden_version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     if (!parse_command_line({argv + 1, argv + argc}, options, error)) {
         std::fprintf(stderr, "varden_sim: %s (see varden_sim --help)\n", error.c_str());
         return 2;
+    }
+    if (options.version) {
+        std::printf("varden_sim %s\n", varden_version);
+        return 0;
     }
     Simulator sim;
     register_all_modules(sim);

@@ -3,6 +3,7 @@
 #include "link/serial_port.h"
 #include "upgrade/upgrade_dialogue.h"
 #include "upgrade/upgrade_image.h"
+#include "varden_version.h"
 
 #include <chrono>
 #include <cstring>
@@ -13,7 +14,7 @@ namespace {
 
 void print_help() {
     std::cout
-        << "Usage: ornivex_upgrade\n"
+        << "Usage: ornivex_upgrade [--help | --version]\n"
            "\n"
            "Writes the controller program image "
         << upgrade_image_name
@@ -27,7 +28,8 @@ void print_help() {
            "The image file holds little-endian 32-bit words (at most "
         << upgrade_image_max_size
         << " bytes).\n"
-           "The exit status is 0 whatever the outcome. Any other argument is refused.\n";
+           "The exit status is 0 whatever the outcome. --version prints the version; any other\n"
+           "argument is refused.\n";
 }
 
 } // namespace
@@ -35,6 +37,10 @@ void print_help() {
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         print_help();
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "ornivex_upgrade " << varden_version << "\n";
         return 0;
     }
     if (argc > 1) {

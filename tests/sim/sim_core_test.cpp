@@ -325,6 +325,9 @@ TEST(CommandLine, AcceptsTheOptionsAndRejectsAnythingElse) {
     ASSERT_EQ(parse_command_line({"--record", "r.txt"}, options, error), 1);
     EXPECT_EQ(options.record_path, "r.txt");
     EXPECT_EQ(options.port, 1);
+    EXPECT_FALSE(options.version);
+    ASSERT_EQ(parse_command_line({"--version"}, options, error), 1);
+    EXPECT_TRUE(options.version);
 
     const std::vector<std::vector<std::string>> malformed = {
         {"--port", "0"}, {"--port", "31"}, {"--port", "x"}, {"--port"},
