@@ -114,9 +114,9 @@ remove_package() {
 }
 trap remove_package EXIT
 
-for program in ornivex_control ornivex_upgrade varden_sim; do
-    [ "$("$program" --version)" = "$program $version" ] || fail "$program --version is wrong"
-done
+while read -r program; do
+    [ "$("$program" --version)" = "${program##*/} $version" ] || fail "$program --version"
+done < <(grep -E '^/usr/bin/[^/]+$' <<<"$files")
 echo "package_test: $(ornivex_upgrade --version)"
 [[ $(varden_sim --help) == "usage: varden_sim "* ]] || fail "varden_sim --help"
 [[ $(MANWIDTH=80 man ornivex_control) == *"service window for the VARDEN"* ]] ||
