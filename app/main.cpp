@@ -2,6 +2,7 @@
 #include "app/main_loop.h"
 #include "app/shell_rules.h"
 #include "link/traffic_log_option.h"
+#include "varden_version.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -10,7 +11,7 @@
 namespace {
 
 constexpr const char* help_text =
-    "Usage: ornivex_control [--traffic-log FILE] [--help]\n"
+    "Usage: ornivex_control [--traffic-log FILE] [--help | --version]\n"
     "\n"
     "Service window for the VARDEN banknote detector, connected over a serial line\n"
     "(COM1..COM30; an entry COMk in the working folder, such as a link to /dev/ttyUSB0,\n"
@@ -37,8 +38,11 @@ int main(int argc, char** argv) {
     case CommandLineRequest::help:
         std::fputs(help_text, stdout);
         std::fputs(traffic_log_option_help, stdout);
-        std::fputs("  -h, --help          show this text\n", stdout);
+        std::fputs("  -h, --help          show this text\n"
+                   "  --version           print the version\n",
+                   stdout);
         return 0;
+    case CommandLineRequest::version: std::printf("ornivex_control %s\n", varden_version); return 0;
     case CommandLineRequest::invalid:
         std::fprintf(stderr,
                      "ornivex_control: unknown argument '%s' (see ornivex_control --help)\n",

@@ -15,6 +15,7 @@
 #include "link/traffic_log.h"
 #include "traffic/dispatcher.h"
 #include "ui/window.h"
+#include "varden_version.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -147,7 +148,7 @@ int start_program() {
 }
 
 int start_logging_traffic(const std::string& path) {
-    if (!start_traffic_log(path, "ornivex_control", VARDEN_VERSION)) {
+    if (!start_traffic_log(path, "ornivex_control", varden_version)) {
         show_traffic_log_failure(path);
         return 0;
     }

@@ -13,6 +13,8 @@ CommandLineRequest read_command_line(int argc, const char* const* argv) {
         return CommandLineRequest::run;
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return CommandLineRequest::help;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return CommandLineRequest::version;
     return CommandLineRequest::invalid;
 }
 

@@ -16,9 +16,9 @@ struct WindowOrigin {
 // Centred on the screen, 10 pixels above the middle, never off the top-left corner.
 WindowOrigin window_origin(int screen_width, int screen_height);
 
-enum class CommandLineRequest { run, help, invalid };
+enum class CommandLineRequest { run, help, version, invalid };
 
-// The program takes no arguments but "--help" (or "-h").
+// The program takes no arguments but "--help" (or "-h") or "--version".
 CommandLineRequest read_command_line(int argc, const char* const* argv);
 
 // The page (1 ANALYSIS .. 4 COLLECT) of a slot of the eight-slot tab row, two slots a tab;

@@ -13,6 +13,7 @@
 #include "link/traffic_log.h"
 #include "link/traffic_log_option.h"
 #include "tests/support/sim_driver.h"
+#include "varden_version.h"
 
 #include <atomic>
 #include <chrono>
@@ -135,7 +136,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!traffic_log_path.empty() &&
-        !start_traffic_log(traffic_log_path, "bench_download", VARDEN_VERSION)) {
+        !start_traffic_log(traffic_log_path, "bench_download", varden_version)) {
         print_error("cannot write " + traffic_log_path);
         return 1;
     }

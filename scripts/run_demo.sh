@@ -57,14 +57,8 @@ if [ -n "${DISPLAY:-}" ]; then
     exit $?
 fi
 
-display_number=99
-while [ -e "/tmp/.X${display_number}-lock" ]; do
-    display_number=$((display_number + 1))
-done
-Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >"$demo/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display_number"
-sleep 1
+. "$root/scripts/virtual_screen.sh"
+start_virtual_screen 99 "$demo/xvfb.log"
 
 "$root/build/ornivex_control" >"$demo/ornivex_control.log" 2>&1 &
 program_pid=$!

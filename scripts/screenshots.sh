@@ -31,14 +31,8 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-display_number=120
-while [ -e "/tmp/.X${display_number}-lock" ]; do
-    display_number=$((display_number + 1))
-done
-Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display_number"
-sleep 1
+. "$root/scripts/virtual_screen.sh"
+start_virtual_screen 120 /dev/null
 
 cd "$work"
 "$build/ornivex_control" >/dev/null 2>&1 &

@@ -11,6 +11,10 @@ int parse_command_line(const std::vector<std::string>& args, SimOptions& options
             parsed.help = true;
             continue;
         }
+        if (option == "--version") {
+            parsed.version = true;
+            continue;
+        }
         if (option == "--pace") {
             parsed.pace = true;
             continue;
@@ -47,7 +51,7 @@ int parse_command_line(const std::vector<std::string>& args, SimOptions& options
 
 std::string usage_text() {
     return "usage: varden_sim [--dir DIR] [--port K] [--frames FILE] [--record FILE] [--pace]\n"
-           "                  [--help]\n"
+           "                  [--help] [--version]\n"
            "\n"
            "Acts as the VARDEN device on a pseudo-terminal linked as DIR/COMK.\n"
            "  --dir DIR      folder of the COMK link (default: the working folder)\n"
@@ -57,6 +61,7 @@ std::string usage_text() {
            "                 --traffic-log (> sent by the device, < received)\n"
            "  --pace         send at the pace of 38400 baud, 11 bits a byte\n"
            "  --help         show this text\n"
+           "  --version      print the version\n"
            "\n"
            "Prints \"ready COMK\" when the link exists, then reads commands from standard\n"
            "input, one a line ('#' starts a comment), and answers each with \"ok [TEXT]\" or\n"

@@ -11,6 +11,7 @@ struct SimOptions {
     std::string traffic_record_path; // the traffic log of the device's side; empty: none
     bool pace = false;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments after the program name. Returns 1, or 0 with `error` set.

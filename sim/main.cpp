@@ -4,6 +4,7 @@
 #include "sim/device_loop.h"
 #include "sim/modules.h"
 #include "sim/pseudo_terminal.h"
+#include "varden_version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
     if (!parse_command_line({argv + 1, argv + argc}, options, error)) {
         std::fprintf(stderr, "varden_sim: %s (see varden_sim --help)\n", error.c_str());
         return 2;
+    }
+    if (options.version) {
+        std::printf("varden_sim %s\n", varden_version);
+        return 0;
     }
     Simulator sim;
     register_all_modules(sim);
@@ -31,7 +36,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!options.traffic_record_path.empty() &&
-        !start_traffic_log(options.traffic_record_path, "varden_sim", VARDEN_VERSION)) {
+        !start_traffic_log(options.traffic_record_path, "varden_sim", varden_version)) {
         std::perror(("varden_sim: cannot write " + options.traffic_record_path).c_str());
         return 1;
     }

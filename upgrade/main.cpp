@@ -5,6 +5,7 @@
 #include "link/traffic_log_option.h"
 #include "upgrade/upgrade_dialogue.h"
 #include "upgrade/upgrade_image.h"
+#include "varden_version.h"
 
 #include <chrono>
 #include <cstring>
@@ -15,7 +16,7 @@ namespace {
 
 void print_help() {
     std::cout
-        << "Usage: ornivex_upgrade [--traffic-log FILE] [--help]\n"
+        << "Usage: ornivex_upgrade [--traffic-log FILE] [--help | --version]\n"
            "\n"
            "Writes the controller program image "
         << upgrade_image_name
@@ -32,7 +33,9 @@ void print_help() {
            "The exit status is 0 whatever the outcome. Any other argument is refused.\n"
            "\n"
            "Options:\n"
-        << traffic_log_option_help << "  -h, --help          show this text\n";
+        << traffic_log_option_help
+        << "  -h, --help          show this text\n"
+           "  --version           print the version\n";
 }
 
 // A log that cannot be written is named once; the upgrade goes on without it.
@@ -52,13 +55,17 @@ int main(int argc, char** argv) {
         print_help();
         return 0;
     }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "ornivex_upgrade " << varden_version << "\n";
+        return 0;
+    }
     if (argc > 1) {
         std::cerr << "ornivex_upgrade: unknown argument '" << argv[1]
                   << "' (the tool takes no arguments; see ornivex_upgrade --help)\n";
         return 2;
     }
     if (!traffic_log_path.empty()) {
-        if (start_traffic_log(traffic_log_path, "ornivex_upgrade", VARDEN_VERSION))
+        if (start_traffic_log(traffic_log_path, "ornivex_upgrade", varden_version))
             set_traffic_log_failure_report(report_traffic_log_failure);
         else
             report_traffic_log_failure(traffic_log_path);

@@ -18,17 +18,21 @@ TEST(WindowOrigin, CentresAndClampsToTheScreen) {
     EXPECT_EQ(window_origin(1027, 791).y, 1);
 }
 
-TEST(CommandLine, OnlyHelpIsUnderstood) {
+TEST(CommandLine, OnlyHelpAndVersionAreUnderstood) {
     const char* none[] = {"ornivex_control"};
     const char* help[] = {"ornivex_control", "--help"};
     const char* short_help[] = {"ornivex_control", "-h"};
     const char* unknown[] = {"ornivex_control", "--port"};
     const char* help_and_more[] = {"ornivex_control", "--help", "x"};
+    const char* version[] = {"ornivex_control", "--version"};
+    const char* version_and_more[] = {"ornivex_control", "--version", "x"};
     EXPECT_EQ(read_command_line(1, none), CommandLineRequest::run);
     EXPECT_EQ(read_command_line(2, help), CommandLineRequest::help);
     EXPECT_EQ(read_command_line(2, short_help), CommandLineRequest::help);
     EXPECT_EQ(read_command_line(2, unknown), CommandLineRequest::invalid);
     EXPECT_EQ(read_command_line(3, help_and_more), CommandLineRequest::invalid);
+    EXPECT_EQ(read_command_line(2, version), CommandLineRequest::version);
+    EXPECT_EQ(read_command_line(3, version_and_more), CommandLineRequest::invalid);
 }
 
 TEST(TabSlots, TwoSlotsPerPage) {

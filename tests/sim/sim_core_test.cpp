@@ -327,6 +327,9 @@ TEST(CommandLine, AcceptsTheOptionsAndRejectsAnythingElse) {
     EXPECT_EQ(options.frames_path, "r.txt");
     EXPECT_EQ(options.traffic_record_path, "t.log");
     EXPECT_EQ(options.port, 1);
+    EXPECT_FALSE(options.version);
+    ASSERT_EQ(parse_command_line({"--version"}, options, error), 1);
+    EXPECT_TRUE(options.version);
 
     const std::vector<std::vector<std::string>> malformed = {
         {"--port", "0"}, {"--port", "31"}, {"--port", "x"}, {"--port"},

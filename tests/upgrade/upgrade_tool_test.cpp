@@ -3,6 +3,7 @@
 #include "tests/support/sim_driver.h"
 #include "tests/upgrade/upgrade_test_images.h"
 #include "upgrade/upgrade_image.h"
+#include "varden_version.h"
 
 #include <chrono>
 #include <csignal>
@@ -194,6 +195,11 @@ TEST_F(UpgradeTool, EndsWithoutTouchingThePort) {
     run = run_tool(device.folder(), "", {"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find(upgrade_image_name), std::string::npos);
+    run = run_tool(device.folder(), "", {"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, std::string("ornivex_upgrade ") + varden_version + "\n");
+    run = run_tool(device.folder(), "", {"--version", "x"});
+    EXPECT_EQ(run.status, 2);
     run = run_tool(device.folder(), "", {"COM3"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.errors.find("COM3"), std::string::npos);
