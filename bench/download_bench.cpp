@@ -12,6 +12,7 @@
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
 #include "link/traffic_log_option.h"
+#include "tests/database/block_plan.h"
 #include "tests/support/sim_driver.h"
 #include "varden_version.h"
 
@@ -106,23 +107,6 @@ int open_raw(const std::string& path) {
     return ::tcsetattr(fd, TCSANOW, &settings) == 0 ? fd : -1;
 }
 
-// 158 blocks of varied bytes and the name table of one banknote: what the device receives in
-// a download of a full database.
-DownloadPlan full_plan() {
-    DownloadPlan plan;
-    plan.block_count = max_image_blocks;
-    plan.image_data.resize(static_cast<std::size_t>(max_image_blocks) * image_block_size);
-    for (std::size_t i = 0; i < plan.image_data.size(); ++i)
-        plan.image_data[i] = static_cast<std::uint8_t>(i * 7 + i / 1536);
-    BanknoteEntry banknote;
-    banknote.name = "A";
-    banknote.nominal = 5;
-    banknote.side_count = 1;
-    build_name_frames({banknote}, {0, 2400}, db_name_code("BENCH"), plan.first_names,
-                      plan.second_names);
-    return plan;
-}
-
 void print_error(const std::string& text) {
     std::fprintf(stderr, "bench_download: %s\n", text.c_str());
 }
@@ -159,7 +143,8 @@ int main(int argc, char** argv) {
     }
     std::thread relay_thread(run_relay, std::ref(relay));
 
-    const DownloadPlan plan = full_plan();
+    // What the device receives in a download of a full database.
+    const DownloadPlan plan = block_plan(max_image_blocks);
     const DeviceExchange exchange =
         link_exchange([] {},
                       [](int result) {

@@ -67,12 +67,13 @@ std::string logged_device_path(int number) {
 
 // A port whose device went away (adapter unplugged, simulated device ended) is closed, so that
 // it reads as "no byte" without waking a poll() again and again; choosing it again reopens it.
-void drop_current_port() {
+// `what` tells the traffic log why: "went away" or "closed".
+void drop_current_port(const char* what = "went away") {
     if (current_fd() != closed_port) {
         ::close(current_fd());
         port_slots[current_slot] = closed_port;
         if (traffic_log_on())
-            traffic_log_note("port COM" + std::to_string(current_slot) + " went away");
+            traffic_log_note("port COM" + std::to_string(current_slot) + " " + what);
     }
 }
 
@@ -253,5 +254,5 @@ int current_port_descriptor() {
 }
 
 void close_current_port() {
-    drop_current_port();
+    drop_current_port("closed");
 }

@@ -3,12 +3,12 @@
 // purge, a connect, a download block, an upload table and an upgrade write frame.
 #include "database/download_sender.h"
 #include "database/link_exchange.h"
-#include "database/name_table.h"
 #include "link/commands.h"
 #include "link/frames.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
 #include "link/traffic_log_format.h"
+#include "tests/database/block_plan.h"
 #include "tests/support/sim_driver.h"
 #include "tests/support/temp_folder.h"
 #include "tests/upgrade/upgrade_test_images.h"
@@ -61,19 +61,6 @@ std::size_t byte_count(const LogLine& line) {
     return line.hex.empty() ? 0 : (line.hex.size() + 1) / 3;
 }
 
-DownloadPlan one_block_plan() {
-    DownloadPlan plan;
-    plan.block_count = 1;
-    plan.image_data.assign(image_block_size, 0x5A);
-    BanknoteEntry banknote;
-    banknote.name = "A";
-    banknote.nominal = 5;
-    banknote.side_count = 1;
-    build_name_frames({banknote}, {0, 12}, db_name_code("LOG"), plan.first_names,
-                      plan.second_names);
-    return plan;
-}
-
 // Reads a message as the dispatcher does: until 100 ms of silence; names it in the log.
 std::size_t read_logged_message() {
     std::size_t count = 0;
@@ -99,7 +86,7 @@ TEST(TrafficLogSession, ProgramAndDeviceLogTheSameBytesSideBySide) {
 
     const DeviceExchange exchange =
         link_exchange([] {}, [](int) {}, [](const std::string&) {}, [](const std::string&) {});
-    ASSERT_EQ(send_download_plan(one_block_plan(), exchange).result, 1);
+    ASSERT_EQ(send_download_plan(block_plan(1), exchange).result, 1);
 
     EXPECT_EQ(send_command(command_request_upload), 1);
     EXPECT_EQ(read_logged_message(), 2666u);
