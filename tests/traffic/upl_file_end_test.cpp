@@ -1,5 +1,6 @@
 // How an upload ends its ".UPL" file: a complete file is put in place before success is shown;
 // an upload that stops short drops what it wrote, so an older file of that name stays.
+#include "database/display_alphabet.h"
 #include "tests/database/fake_exchange.h"
 #include "tests/traffic/upload_messages.h"
 #include "traffic/upload_flow.h"
@@ -76,7 +77,7 @@ TEST(UplFileEnd, ANewTableDropsTheUnfinishedFile) {
               1);
     const std::string old_name = upload.state.upload_file_name;
     UploadTableMessage renamed = table_message({{"AB ", "X  ", {5, 0, 0, 0}, 100}});
-    renamed[upload_db_name_offset] = 0; // another database name
+    renamed[upload_db_name_offset] = seven_segment_code('A'); // another database name
     renamed = with_sum(renamed);
     ASSERT_EQ(on_table_message(upload.state, renamed.data(), renamed.size(),
                                upload.device.exchange(), upload.writer(), upload.ender()),
