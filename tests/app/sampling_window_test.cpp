@@ -132,6 +132,15 @@ protected:
     }
 
     // Connects, opens the SAMPLING page, selects `row_index` and starts sampling.
+    // Sampling on a row whose ten stored samples form the envelope of the next one.
+    void start_sampling_with_ten_samples() {
+        write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+        for (std::uint32_t pass = 1; pass <= 10; ++pass)
+            write_bytes("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
+        restart_program();
+        start_sampling_on_row(0);
+    }
+
     void start_sampling_on_row(int row_index) {
         click(connect_push_button);
         ASSERT_EQ(connected, 1);
@@ -271,11 +280,7 @@ TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
 }
 
 TEST_F(SamplingWindowTest, AFarImageIsStoredOnlyWhenAccepted) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
-    for (std::uint32_t pass = 1; pass <= 10; ++pass)
-        write_bytes("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
-    restart_program();
-    start_sampling_on_row(0);
+    start_sampling_with_ten_samples();
 
     {
         PromptAnswer refuse(false);
@@ -306,11 +311,7 @@ TEST_F(SamplingWindowTest, AFarImageIsStoredOnlyWhenAccepted) {
 }
 
 TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
-    for (std::uint32_t pass = 1; pass <= 10; ++pass)
-        write_bytes("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
-    restart_program();
-    start_sampling_on_row(0);
+    start_sampling_with_ten_samples();
     const int results_before = results_list->item_count();
     QTimer answer;
     int wakes = 0;
@@ -346,11 +347,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
 }
 
 TEST_F(SamplingWindowTest, ClosingTheWindowDuringThePromptRefusesTheSample) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
-    for (std::uint32_t pass = 1; pass <= 10; ++pass)
-        write_bytes("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
-    restart_program();
-    start_sampling_on_row(0);
+    start_sampling_with_ten_samples();
     QTimer closer;
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [] {
