@@ -195,6 +195,20 @@ int exit_sequence() {
     return 0;
 }
 
+void wait_for_user_answer(bool (*answered)()) {
+    if (!main_window)
+        return;
+    if (port_notifier)
+        port_notifier->setEnabled(false);
+    const KeyHook key_hook = main_window->key_hook;
+    main_window->key_hook = nullptr;
+    while (!answered())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    main_window->key_hook = key_hook;
+    if (port_notifier)
+        port_notifier->setEnabled(true);
+}
+
 void keep_window_drawn() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::ExcludeSocketNotifiers);

@@ -49,3 +49,9 @@ int exit_sequence();
 
 // Lets the window repaint during a long operation; user input waits until it has ended.
 void keep_window_drawn();
+
+// A nested loop that waits for the user (the acceptance prompt): serves the window, sleeping
+// as the idle main loop does, until `answered` returns true. Bytes the device sends meanwhile
+// stay in the driver and wake nothing; keys reach the controls but not the pages' key
+// handlers.
+void wait_for_user_answer(bool (*answered)());
