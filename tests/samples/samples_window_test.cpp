@@ -1,0 +1,73 @@
+// The window of varden_samples in-process on Qt's offscreen platform.
+#include "database/sample_generator.h"
+#include "database/sample_names.h"
+#include "samples/sample_chart.h"
+#include "samples/samples_window.h"
+#include "tests/support/temp_folder.h"
+#include "tests/ui/qt_application.h"
+
+#include <QImage>
+#include <QLineSeries>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string prefix = "USD.OLD_100_1_";
+constexpr int far_number = 12;
+
+void store(const TempFolder& folder, const std::string& side_prefix, int number,
+           SampleKind kind = SampleKind::usual) {
+    const SampleBuffer buffer = generate_sample(5, static_cast<std::uint32_t>(number), kind);
+    folder.write(sample_file_name(side_prefix, number), {buffer.begin(), buffer.end()});
+}
+
+const QLineSeries* chosen_series(const SamplesWindow& window) {
+    for (const QAbstractSeries* series : window.chart_view()->chart()->series())
+        if (series->name() == "chosen sample")
+            return static_cast<const QLineSeries*>(series);
+    return nullptr;
+}
+
+} // namespace
+
+TEST(SamplesWindow, ShowsASideMarksTheBadSampleAndDrawsTheChosenOneOnTop) {
+    qt_application();
+    TempFolder folder;
+    for (int number = 1; number <= 14; ++number)
+        store(folder, prefix, number, number == far_number ? SampleKind::far : SampleKind::usual);
+    store(folder, "EUR_50_2_", 1);
+    folder.write_text("USD.OLD_100_1_15.bin", "foreign");
+
+    SamplesWindow window(folder.path());
+    QTableWidget* sides = window.sides_table();
+    ASSERT_EQ(sides->rowCount(), 2);
+    EXPECT_EQ(sides->item(1, 0)->text().toStdString(), prefix);
+    EXPECT_EQ(sides->item(1, 5)->text(), "15");
+
+    window.choose_side(1);
+    QTableWidget* samples = window.samples_table();
+    ASSERT_EQ(samples->rowCount(), 15);
+    // Sorted by distance, largest first: the far sample leads and alone carries the mark.
+    samples->sortItems(2, Qt::DescendingOrder);
+    EXPECT_EQ(samples->item(0, 1)->text().toInt(), far_number);
+    EXPECT_EQ(samples->item(0, 3)->text(), "beyond 150000");
+    for (int row = 1; row < samples->rowCount(); ++row)
+        EXPECT_EQ(samples->item(row, 3)->text(), "") << row;
+    const auto foreign = samples->findItems("USD.OLD_100_1_15.bin", Qt::MatchExactly);
+    ASSERT_EQ(foreign.size(), 1);
+    EXPECT_EQ(samples->item(foreign[0]->row(), 4)->text(), "short: 7 of 1566 bytes");
+
+    window.choose_sample_row(0);
+    const QLineSeries* chosen = chosen_series(window);
+    ASSERT_NE(chosen, nullptr);
+    const SampleBuffer far = generate_sample(5, far_number, SampleKind::far);
+    ASSERT_EQ(chosen->count(), 1562);
+    EXPECT_EQ(chosen->at(100).y(), far[100]);
+    EXPECT_EQ(window.chart_view()->chart()->series().last(), chosen); // drawn last: on top
+
+    window.resize(900, 600);
+    EXPECT_EQ(window.export_chart(QString::fromStdString(folder.file("chart.png"))), 1);
+    EXPECT_FALSE(QImage(QString::fromStdString(folder.file("chart.png"))).isNull());
+    EXPECT_EQ(window.export_chart(QString::fromStdString(folder.file("none/chart.png"))), 0);
+}
