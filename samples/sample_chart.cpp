@@ -88,7 +88,7 @@ QChart* make_side_chart(const SideSamples& side) {
             chart->addSeries(line_of(points_of(sample.file),
                                      QString("beyond %1").arg(wrong_image_distance),
                                      beyond_limit_colour, 1.5));
-    chart->addSeries(line_of({}, chosen_series_name, chosen_colour, 2.5));
+    chart->addSeries(line_of({}, chosen_series_name, chosen_colour, 1.5));
 
     auto* positions = new QValueAxis;
     positions->setRange(0, static_cast<double>(sample_data_size - 1));

@@ -48,7 +48,6 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
     setWindowTitle("VARDEN samples - " + QString::fromStdString(folder));
     sides_table_ = make_table({"Prefix", "Name", "Ext", "Nominal", "Side", "Files"}, this);
     samples_table_ = make_table({"File", "Number", "Distance", "Mark", "Note"}, this);
-    samples_table_->setSortingEnabled(true);
     chart_view_ = new ZoomableChartView(this);
 
     auto* right = new QSplitter(Qt::Vertical, this);
@@ -59,7 +58,7 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
     auto* main = new QSplitter(Qt::Horizontal, this);
     main->addWidget(sides_table_);
     main->addWidget(right);
-    main->setStretchFactor(1, 1);
+    main->setSizes({400, 880});
     setCentralWidget(main);
 
     QMenu* file_menu = menuBar()->addMenu("&File");
@@ -88,7 +87,7 @@ void SamplesWindow::fill_sides() {
     folder_label_->setText(
         sides_.empty()
             ? "No sample files in " + shown_folder
-            : QString("%1 sides with sample files in %2").arg(sides_.size()).arg(shown_folder));
+            : QString("Sides with sample files: %1, in %2").arg(sides_.size()).arg(shown_folder));
     sides_table_->setRowCount(static_cast<int>(sides_.size()));
     for (int row = 0; row < static_cast<int>(sides_.size()); ++row) {
         const SampleSide& side = sides_[static_cast<std::size_t>(row)];
@@ -145,6 +144,7 @@ void SamplesWindow::fill_samples() {
         }
     }
     samples_table_->setSortingEnabled(true);
+    samples_table_->sortItems(number_column, Qt::AscendingOrder);
     samples_table_->resizeColumnsToContents();
 }
 
