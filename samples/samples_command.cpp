@@ -74,8 +74,9 @@ std::string samples_help_text() {
            "chart of its samples (byte value over position, the envelope as a band) and a\n"
            "table of them with their distances; samples beyond " +
            limit +
-           " are marked. Choosing a row draws that sample on top. Mouse wheel: zoom; drag:\n"
-           "pan; double click: whole chart. File > Export chart as PNG saves the chart.\n"
+           " are\n"
+           "marked. Choosing a row draws that sample on top. Mouse wheel: zoom; drag: pan;\n"
+           "double click: whole chart. File > Export chart as PNG saves the chart.\n"
            "\n"
            "  --list PREFIX      print one line per sample file of PREFIX, in the order of\n"
            "                     their numbers: the file name, one blank, the distance.\n"

@@ -68,8 +68,12 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
     folder_label_ = new QLabel(this);
     statusBar()->addWidget(folder_label_, 1);
 
+    // A click into another column of the same side reads nothing again.
     connect(sides_table_, &QTableWidget::currentCellChanged, this,
-            [this](int row) { choose_side(row); });
+            [this](int row, int, int previous_row) {
+                if (row != previous_row)
+                    choose_side(row);
+            });
     connect(samples_table_, &QTableWidget::currentCellChanged, this,
             [this](int row) { choose_sample_row(row); });
     fill_sides();

@@ -8,7 +8,10 @@
 
 #include <QImage>
 #include <QLineSeries>
+#include <QMouseEvent>
 #include <QTableWidget>
+#include <QValueAxis>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,6 +23,17 @@ void store(const TempFolder& folder, const std::string& side_prefix, int number,
            SampleKind kind = SampleKind::usual) {
     const SampleBuffer buffer = generate_sample(5, static_cast<std::uint32_t>(number), kind);
     folder.write(sample_file_name(side_prefix, number), {buffer.begin(), buffer.end()});
+}
+
+QValueAxis* positions_axis(const SamplesWindow& window) {
+    return static_cast<QValueAxis*>(window.chart_view()->chart()->axes(Qt::Horizontal).first());
+}
+
+void send_mouse(QWidget* target, QEvent::Type type, QPointF at) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
 }
 
 const QLineSeries* chosen_series(const SamplesWindow& window) {
@@ -70,4 +84,35 @@ TEST(SamplesWindow, ShowsASideMarksTheBadSampleAndDrawsTheChosenOneOnTop) {
     EXPECT_EQ(window.export_chart(QString::fromStdString(folder.file("chart.png"))), 1);
     EXPECT_FALSE(QImage(QString::fromStdString(folder.file("chart.png"))).isNull());
     EXPECT_EQ(window.export_chart(QString::fromStdString(folder.file("none/chart.png"))), 0);
+}
+
+TEST(SamplesWindow, WheelZoomsAroundThePointerDragPansDoubleClickShowsAll) {
+    qt_application();
+    TempFolder folder;
+    store(folder, prefix, 1);
+    SamplesWindow window(folder.path());
+    window.show();
+    QApplication::processEvents();
+    QWidget* viewport = window.chart_view()->viewport();
+    const QRectF area = window.chart_view()->chart()->plotArea();
+    QValueAxis* positions = positions_axis(window);
+    ASSERT_EQ(positions->max(), 1561);
+
+    // At three quarters of the width the position 1170.75 stays under the pointer.
+    const QPointF at(area.left() + area.width() * 0.75, area.center().y());
+    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_NEAR(positions->max() - positions->min(), 1561 / 1.25, 1);
+    EXPECT_NEAR(positions->min() + (positions->max() - positions->min()) * 0.75, 1170.75, 1);
+
+    const double zoomed_min = positions->min();
+    send_mouse(viewport, QEvent::MouseButtonPress, at);
+    send_mouse(viewport, QEvent::MouseMove, at - QPointF(100, 0));
+    send_mouse(viewport, QEvent::MouseButtonRelease, at - QPointF(100, 0));
+    EXPECT_NEAR(positions->min() - zoomed_min, 100 * 1561 / 1.25 / area.width(), 1);
+
+    send_mouse(viewport, QEvent::MouseButtonDblClick, at);
+    EXPECT_EQ(positions->min(), 0);
+    EXPECT_EQ(positions->max(), 1561);
 }
