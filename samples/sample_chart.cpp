@@ -45,6 +45,9 @@ void add_envelope(QChart* chart, const Envelope& envelope) {
         }
         auto* band = new QAreaSeries(line_of(upper, "", envelope_colour, 1),
                                      line_of(lower, "", envelope_colour, 1));
+        // The band does not own its two edges: they go with it.
+        band->upperSeries()->setParent(band);
+        band->lowerSeries()->setParent(band);
         band->setName("envelope of the first ten files");
         band->setBrush(envelope_colour);
         band->setPen(QPen(envelope_colour.darker(), 1));
