@@ -135,7 +135,10 @@ void SamplesWindow::fill_samples() {
         name->setData(Qt::UserRole, row); // the sample's index, whatever the sorting
         samples_table_->setItem(row, file_column, name);
         samples_table_->setItem(row, number_column, number_item(sample.number));
-        samples_table_->setItem(row, distance_column, number_item(sample.distance));
+        // A file that could not be read has no distance, not a distance of 0.
+        const bool unreadable = sample.file.state == SampleFileState::unreadable;
+        samples_table_->setItem(row, distance_column,
+                                unreadable ? text_item("") : number_item(sample.distance));
         samples_table_->setItem(
             row, mark_column,
             text_item(beyond ? QString("beyond %1").arg(wrong_image_distance) : QString()));
