@@ -32,15 +32,22 @@ int add_sample_files_to_envelope(Envelope& envelope, const std::string& folder,
     return used;
 }
 
-std::int32_t envelope_distance(std::span<const std::uint8_t> sample, const std::string& prefix,
-                               const std::string& folder, const std::vector<std::string>& names) {
+int side_envelope(Envelope& envelope, const std::string& prefix, const std::string& folder,
+                  const std::vector<std::string>& names) {
+    reset_envelope(envelope);
     std::vector<int> numbers = existing_sample_numbers(prefix, names, 1, envelope_highest_number);
     if (numbers.size() < static_cast<std::size_t>(envelope_file_count))
         return 0;
     numbers.resize(envelope_file_count);
-    Envelope envelope;
-    reset_envelope(envelope);
     add_sample_files_to_envelope(envelope, folder, prefix, numbers);
+    return 1;
+}
+
+std::int32_t envelope_distance(std::span<const std::uint8_t> sample, const std::string& prefix,
+                               const std::string& folder, const std::vector<std::string>& names) {
+    Envelope envelope;
+    if (!side_envelope(envelope, prefix, folder, names))
+        return 0;
 
     std::int32_t distance = 0; // at most 1562 * 255 * 255, well inside 32 bits
     const std::size_t count = std::min(sample.size(), sample_data_size);

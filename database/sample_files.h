@@ -36,6 +36,12 @@ void add_to_envelope(Envelope& envelope, std::span<const std::uint8_t> bytes);
 int add_sample_files_to_envelope(Envelope& envelope, const std::string& folder,
                                  const std::string& prefix, const std::vector<int>& numbers);
 
+// The envelope an arriving sample of `prefix` is compared with: that of the ten lowest-numbered
+// existing files `prefix` + 1..999 + ".bin" of `folder` (`names` is its listing). 1 when ten
+// exist; 0 otherwise (`envelope` is then the envelope of no file).
+int side_envelope(Envelope& envelope, const std::string& prefix, const std::string& folder,
+                  const std::vector<std::string>& names);
+
 // `envelope_distance`: the squared distance of `sample` (its first 1562 bytes) from the
 // envelope of the ten lowest-numbered existing files `prefix` + 1..999 + ".bin" of `folder`
 // (`names` is its listing). 0 when fewer than ten exist.

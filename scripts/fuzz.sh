@@ -28,6 +28,7 @@ targets=(
     "fuzz_dump_analysis dump_analysis 17000"
     "fuzz_results_file results_file 8192"
     "fuzz_upgrade_replies upgrade_replies 4096"
+    "fuzz_sample_file sample_file 2000"
 )
 
 scripts/install_deps.sh
