@@ -15,10 +15,6 @@
 #include <vector>
 
 inline constexpr int db_file_names_capacity = 1000;
-inline constexpr const char* line_end = "\r\n";
-
-// The whitespace-separated tokens of `text`.
-std::vector<std::string> split_tokens(const std::string& text);
 
 struct BanknoteToken {
     RowFields fields;
@@ -84,14 +80,13 @@ DbPageKeyAction db_page_key_action(int key, bool name_entry_open);
 enum class NewDbFileStep {
     nothing,       // empty entry
     refused,       // `refused_name_message`, error; the entry stays open
-    ask_overwrite, // `overwrite_question`, error; `overwrite_candidate` = the typed name
+    ask_overwrite, // `overwrite_question_text`, error; `overwrite_candidate` = the typed name
     create,        // `create_empty_description`, then add the name, clear the status line
 };
 
 NewDbFileStep new_db_file_step(const std::string& typed, const std::string& overwrite_candidate,
                                bool file_exists);
 
-std::string overwrite_question(const std::string& typed);
 std::string refused_name_message(const std::string& typed);
 
 // Creates `path` empty (an existing file is truncated). 1 on success; 0 with `message`

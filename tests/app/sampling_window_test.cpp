@@ -1,14 +1,14 @@
 // The SAMPLING page against the simulated device: description files, the row editor, sampling
 // with the files it writes, the acceptance prompt, "Delete last sample", the requests for
 // stored samples and the device ending the connected state.
-#include "analysis/sampling_control.h"
-#include "app/connection.h"
-#include "app/status_line.h"
 #include "database/database_area.h"
 #include "database/description_page.h"
-#include "database/folder_files.h"
-#include "database/sample_generator.h"
+#include "database/sampling_control.h"
 #include "database/table_editor.h"
+#include "files/folder_files.h"
+#include "shell/connection.h"
+#include "shell/status_line.h"
+#include "sim/sample_generator.h"
 #include "tests/app/window_fixture.h"
 #include "traffic/sample_receiver.h"
 
