@@ -45,7 +45,7 @@ void upload_button() {
     if (upload_state.upload_row > 0) // an interrupted upload: its part is dropped
         end_upl_file(upload_state.upload_file_name, false);
     upload_state = {}; // whatever an interrupted upload left behind is not written to
-    upload_button(window_exchange());
+    request_upload(window_exchange());
 }
 
 void build_upload_button() {

@@ -49,7 +49,7 @@ void complete(UploadState& state, const DeviceExchange& exchange, const UplFileE
 
 } // namespace
 
-int upload_button(const DeviceExchange& exchange) {
+int request_upload(const DeviceExchange& exchange) {
     const int result = send_with_retries(exchange.send_command, command_request_upload);
     if (result != 1) {
         exchange.show_command_error(result);

@@ -38,9 +38,9 @@ inline constexpr const char* uploading_table_text = "Uploading NAME/NOMINAL/NUM 
 inline constexpr const char* uploaded_table_text = "Uploaded NAME/NOMINAL/NUM from VARDEN";
 inline constexpr const char* wrong_upload_crc_text = "Wrong CRC of UPLOAD buffer";
 
-// `upload_button`: command 3 (three tries); on success shows "Uploading NAME/NOMINAL/NUM from
-// VARDEN ...". Returns 1, or 0 after showing the error of the last result.
-int upload_button(const DeviceExchange& exchange);
+// "Upload DB from VARDEN": command 3 (three tries); on success shows "Uploading
+// NAME/NOMINAL/NUM from VARDEN ...". Returns 1, or 0 after showing the error of the last result.
+int request_upload(const DeviceExchange& exchange);
 
 // A 2666-byte table message. A wrong sum shows "Wrong CRC of UPLOAD buffer" and sends nothing.
 // Otherwise the table is kept, command 6 sent (three tries; on failure the error, then command
