@@ -103,9 +103,12 @@ void build_analysis_page() {
 
 void on_memory_dump(const std::uint8_t* dump, std::size_t length) {
     show_progress_count("");
+    // A dump that is not on disk uses no number and is not listed as if it were.
+    if (write_dump_file(working_folder, memory_dump_counter + 1, dump, length) != 1) {
+        show_status_error(cant_write_text(dump_file_name(memory_dump_counter + 1)).c_str());
+        return;
+    }
     ++memory_dump_counter;
-    if (write_dump_file(working_folder, memory_dump_counter, dump, length) != 1)
-        show_status_error(cant_write_text(dump_file_name(memory_dump_counter)).c_str());
 
     const std::string line = analyse_dump(memory_dump_counter, dump, length);
     if (dump_lines.size() < dump_lines_capacity) {

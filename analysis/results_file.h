@@ -66,6 +66,6 @@ int read_results_file(const std::string& folder, const std::string& file_name,
 std::FILE* open_results_file(const std::string& folder, const std::string& file_name, bool create);
 
 // Appends `line` and CR LF at the end of `file` and flushes it, so what the table shows is on
-// disk. 1 written; 0 the write failed (show cant_write_text); -1 no file is open (nothing is
-// stored).
+// disk. After a last line without a line end, CR LF goes first. 1 written; 0 the write failed (show
+// cant_write_text); -1 no file is open (nothing is stored).
 int append_results_line(std::FILE* file, std::string_view line);

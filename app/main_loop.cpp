@@ -17,6 +17,7 @@
 #include "traffic/sample_receiver.h"
 #include "traffic/upload_control.h"
 #include "ui/drawing_kit.h"
+#include "ui/event_loop.h"
 #include "ui/watched_lists.h"
 #include "ui/window.h"
 
@@ -31,20 +32,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Wakes the idle loop when the current port has a byte (or hangs up: the next read then
-// closes the port). It follows the current port: choosing another port, or a port that went
-// away, changes the descriptor.
-std::unique_ptr<QSocketNotifier> port_notifier;
-
-void follow_current_port() {
-    const int descriptor = current_port_descriptor();
-    if (port_notifier && port_notifier->socket() == descriptor)
-        return;
-    port_notifier.reset();
-    if (descriptor >= 0)
-        port_notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-}
 
 // A termination signal ends the program like closing the window: the handler only writes a
 // byte into a pipe, and the loop, woken by it, runs the normal exit sequence.
@@ -148,10 +135,7 @@ int main_loop_pass(bool may_sleep) {
         return 0;
     // After a message, input that waited meanwhile is served without sleeping, and the next
     // pass looks at the port again at once.
-    const bool sleep = may_sleep && !message_arrived;
-    if (sleep)
-        follow_current_port();
-    QCoreApplication::processEvents(sleep ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+    serve_window(may_sleep && !message_arrived);
     watch_lists();
     return close_requested() ? 0 : 1;
 }
@@ -163,7 +147,7 @@ int main_loop() {
 }
 
 int exit_sequence() {
-    port_notifier.reset();
+    stop_watching_port();
     send_command(command_disconnect);
     on_disconnected();
     stop_sampling_local();

@@ -88,7 +88,7 @@ int main() {
     input.folder = folder;
     input.names = list_folder(folder);
     std::string message;
-    if (save_description(path_in(folder, input.db_file_name), input.db_file_name, input.rows, 0,
+    if (save_description(path_in(folder, input.db_file_name), input.db_file_name, input.rows, 0, {},
                          message) != 1) {
         std::fprintf(stderr, "bench_make_database: %s\n", message.c_str());
         return 1;

@@ -20,6 +20,9 @@ namespace {
 
 const std::string working_folder = ".";
 
+// The tokens of the loaded file that made no row: the next save writes them back.
+std::vector<std::string> kept_tokens;
+
 LoadedColumns columns_of_page() {
     switch (current_mode) {
     case page_sampling: return LoadedColumns::sample_counts;
@@ -69,13 +72,16 @@ void load_db_file(int index) {
     if (db_file_names.empty() || index < 0 ||
         static_cast<std::size_t>(index) >= db_file_names.size()) {
         db_rows = {};
+        kept_tokens.clear();
         return;
     }
     const std::string db_file_name = db_file_names[static_cast<std::size_t>(index)] + ".dnl";
-    mc_percent = 0;
     std::string message;
-    if (!load_description(path_in(working_folder, db_file_name), db_file_name, columns_of_page(),
-                          list_folder(working_folder), db_rows, message))
+    // The correction setting is reset only by a file that opens.
+    if (load_description(path_in(working_folder, db_file_name), db_file_name, columns_of_page(),
+                         list_folder(working_folder), db_rows, kept_tokens, message) == 1)
+        mc_percent = 0;
+    if (!message.empty())
         show_status_error(TextString(std::string_view(message)));
 }
 
@@ -88,7 +94,7 @@ void save_db_file() {
     }
     std::string message;
     const int result = save_description(path_in(working_folder, file_name), file_name, db_rows,
-                                        mc_percent, message);
+                                        mc_percent, kept_tokens, message);
     show_message(result, message);
 }
 

@@ -15,8 +15,9 @@ extern int db_name_entry_open;
 extern std::string db_overwrite_candidate;
 
 // Loads db_file_names[index] into db_rows with the side columns of the page shown and sets
-// mc_percent to 0; a file that cannot be read gives numbered blank rows and "Can't find ...".
-// Without description files every row is empty.
+// mc_percent to 0; tokens that make no row are named on the status line and kept for the
+// next save. A file that cannot be read gives numbered blank rows and "Can't find ...", and
+// mc_percent keeps its value. Without description files every row is empty.
 void load_db_file(int index);
 
 // "Save DB file": the table into the description selected in the list of DB files.

@@ -24,6 +24,14 @@ bool next_token(TokenReader& reader, std::string_view& token);
 // Every token of a text, in order.
 std::vector<std::string> split_tokens(std::string_view text);
 
+// A token and the line (from 1) it stands on.
+struct TextToken {
+    std::string text;
+    int line = 0;
+};
+
+std::vector<TextToken> split_tokens_with_lines(std::string_view text);
+
 // Whether the text holds a token that begins with ".P": the file is in its made stage.
 bool is_made_file_text(std::string_view text);
 

@@ -14,6 +14,7 @@
 #include "traffic/sample_files.h"
 #include "traffic/sample_receipt.h"
 #include "ui/drawing_kit.h"
+#include "ui/event_loop.h"
 #include "ui/simple_graphics.h"
 #include "ui/window.h"
 
@@ -165,18 +166,11 @@ int acceptance_prompt() {
     QApplication::beep();
     accept_pressed = 0;
     reject_pressed = 0;
-    int accepted = 0;
     // The window is served here, but the port is not read: bytes the device sends meanwhile
     // wait for the main loop.
-    while (!window_closing()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        if (accept_pressed == 1) {
-            accepted = 1;
-            break;
-        }
-        if (reject_pressed == 1)
-            break;
-    }
+    wait_for_user_answer(
+        [] { return window_closing() || accept_pressed == 1 || reject_pressed == 1; });
+    const int accepted = accept_pressed == 1 ? 1 : 0;
     show_control(accept_push_button, false);
     show_control(reject_push_button, false);
     // A sample may arrive while another page is shown: only the SAMPLING page gets its

@@ -2,6 +2,7 @@
 
 #include "shell/status_line.h"
 #include "ui/drawing_kit.h"
+#include "ui/event_loop.h"
 
 namespace {
 

@@ -46,12 +46,12 @@ std::int32_t envelope_distance(std::span<const std::uint8_t> sample, const std::
     const std::size_t count = std::min(sample.size(), sample_data_size);
     for (std::size_t i = 0; i < count; ++i) {
         const int value = sample[i];
-        int outside = 0;
+        // Both excursions count on their own: where no envelope file reaches (minimum still
+        // 0xFF, maximum 0x00) a byte lies above the one and below the other.
         if (value > envelope.maximum[i])
-            outside = value - envelope.maximum[i];
-        else if (value < envelope.minimum[i])
-            outside = envelope.minimum[i] - value;
-        distance += outside * outside;
+            distance += (value - envelope.maximum[i]) * (value - envelope.maximum[i]);
+        if (value < envelope.minimum[i])
+            distance += (envelope.minimum[i] - value) * (envelope.minimum[i] - value);
     }
     return distance;
 }

@@ -36,12 +36,15 @@ void fail_to_write(UploadState& state, const DeviceExchange& exchange,
     end_upload(state);
 }
 
+// The last image arrived: the device ends the upload with command 8 as always, whether or not
+// the file could be put in place.
 void complete(UploadState& state, const DeviceExchange& exchange, const UplFileEnder& end_file) {
     if (end_file && end_file(state.upload_file_name, true) != 1) {
-        fail_to_write(state, exchange, end_file);
-        return;
+        exchange.show_error(cant_write_text(state.upload_file_name));
+        drop_file(state, end_file);
+    } else {
+        exchange.show_info(state.upload_file_name + " created");
     }
-    exchange.show_info(state.upload_file_name + " created");
     send_with_retries(exchange.send_command,
                       command_end_transfer); // a failure here is not reported
     end_upload(state);
@@ -68,6 +71,10 @@ int on_table_message(UploadState& state, const std::uint8_t* message, std::size_
         exchange.show_error(wrong_upload_crc_text);
         return 0;
     }
+    // A new table replaces an upload that did not finish: its partly written file goes first,
+    // whatever name the new one has.
+    drop_file(state, end_file);
+    end_upload(state);
     read_upload_table(message, length, state.table);
     exchange.show_info(uploaded_table_text);
     const int result = send_with_retries(exchange.send_command, command_continue_upload);

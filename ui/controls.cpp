@@ -23,6 +23,10 @@ void ClassControl::on_command(CommandWord, CommandParam) {}
 void ClassControl::on_repaint(CommandWord, CommandParam) {}
 
 void ClassControl::show(bool on) {
+    // Hidden with the focus, Qt would hand it on to the next control as if Tab were pressed;
+    // the focus is dropped instead, so no list reports gaining it.
+    if (!on && window->hasFocus())
+        window->clearFocus();
     window->setVisible(on);
     if (on)
         window->repaint();

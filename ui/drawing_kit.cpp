@@ -2,8 +2,6 @@
 
 #include "ui/window.h"
 
-#include <QCoreApplication>
-
 QFont font_normal;
 QFont font_bold;
 QFont font_list;
@@ -45,9 +43,4 @@ ClassSimpleGraphics* add_text_panel(int x, int y, int width, int height, bool fr
     else
         panel->draw_text_filled(text, text_colour, back_colour, text_format_single_line);
     return panel;
-}
-
-void keep_window_drawn() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                    QEventLoop::ExcludeSocketNotifiers);
 }

@@ -1,5 +1,5 @@
-// What every page draws with: the program's colours and fonts, text panels, decoration lines,
-// and the repaint that keeps the window drawn during a long operation.
+// What every page draws with: the program's colours and fonts, text panels and decoration
+// lines.
 #pragma once
 
 #include "ui/colour.h"
@@ -39,6 +39,3 @@ ClassSimpleGraphics* add_line(int x, int y, int width, int height, Colour colour
 ClassSimpleGraphics* add_text_panel(int x, int y, int width, int height, bool framed,
                                     const TextString& text, Colour text_colour, Colour back_colour,
                                     const QFont* font);
-
-// Lets the window repaint during a long operation; user input waits until it has ended.
-void keep_window_drawn();

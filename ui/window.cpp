@@ -73,8 +73,34 @@ private:
     int column_width_;
 };
 
+// A list whose one selected row cannot be taken away: Ctrl+click and Ctrl+Space would
+// otherwise empty it, and the handlers polled for it would then load "no file".
+class SingleSelectionList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags flags =
+            QListWidget::selectionCommand(index, event);
+        if (selectionMode() == SingleSelection &&
+            (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+            return QItemSelectionModel::NoUpdate;
+        return flags;
+    }
+};
+
+// Focus the user gives: a click or Tab. Qt also moves the focus on its own (the window is
+// activated again, a control is hidden or disabled); that is no user's choice and must not
+// re-run the handler of a list.
+bool focus_given_by_user(Qt::FocusReason reason) {
+    return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+           reason == Qt::BacktabFocusReason;
+}
+
 // Turns the focus changes of a list or combo box into notification code 4: a list box
-// reports gaining the focus, a combo box losing it (not to its own drop-down).
+// reports gaining the focus from the user, a combo box losing it (not to its own drop-down).
 class FocusNotifier : public QObject {
 public:
     FocusNotifier(ClassWindow* owner, int id, QEvent::Type reported, QObject* parent)
@@ -82,8 +108,12 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == reported_ &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        if (event->type() != reported_)
+            return false;
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool counts = reported_ == QEvent::FocusIn ? focus_given_by_user(reason)
+                                                         : reason != Qt::PopupFocusReason;
+        if (counts)
             owner_->dispatch_command(command_word(id_, notify_focus), 0);
         return false;
     }
@@ -252,7 +282,7 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
         control->combo = box;
         return control;
     }
-    auto* list = new QListWidget(window);
+    auto* list = new SingleSelectionList(window);
     const bool multicolumn = extra_style & list_style_multicolumn;
     list->setItemDelegate(new RowDelegate(multicolumn ? list_column_width : 0, list));
     list->setUniformItemSizes(true);

@@ -78,6 +78,16 @@ TEST(Envelope, ShortFilesContributeWhatTheyHave) {
     EXPECT_EQ(envelope.minimum[2047], 15);
 }
 
+TEST(Envelope, PositionsNoFileReachesCountBothExcursions) {
+    TempFolder folder;
+    for (int n = 1; n <= 10; ++n)
+        folder.write(sample_file_name(prefix, n), std::vector<std::uint8_t>(1561, 100));
+    SampleBuffer sample{};
+    std::fill_n(sample.begin(), 1561, std::uint8_t{100});
+    sample[1561] = 10; // above maximum 0x00 by 10, below minimum 0xFF by 245
+    EXPECT_EQ(distance_in(folder, sample), 10 * 10 + 245 * 245);
+}
+
 TEST(SampleNumbers, NextNumberAfterDeletions) {
     TempFolder folder;
     store_samples(folder, {1, 2, 3});
