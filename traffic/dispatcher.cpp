@@ -3,9 +3,7 @@
 #include "link/serial_port.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
-#include "ui/drawing_kit.h"
 #include "ui/event_loop.h"
-#include "ui/simple_graphics.h"
 
 #include <string>
 

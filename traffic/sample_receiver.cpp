@@ -2,14 +2,11 @@
 
 #include "files/folder_files.h"
 #include "link/commands.h"
-#include "link/frames.h"
 #include "shell/pages.h"
 #include "shell/program_state.h"
-#include "shell/status_line.h"
 #include "traffic/dispatcher.h"
 #include "ui/drawing_kit.h"
 #include "ui/simple_graphics.h"
-#include "ui/window.h"
 
 #include <algorithm>
 
