@@ -10,9 +10,9 @@ import os
 import re
 import sys
 
-# Layers, from the bottom, and the layers each may include besides its own room (its folder
-# and side). Plain code of one subsystem may use that of another; a page's window side never
-# another subsystem's window side.
+# Each layer and the layers it may include besides its own room (its folder and side). Plain
+# code of one subsystem may use that of another; a page's window side never another
+# subsystem's window side.
 MAY_INCLUDE = {
     "base": {"base"},
     "logic": {"base", "logic"},
@@ -20,7 +20,8 @@ MAY_INCLUDE = {
     "services": {"base", "logic", "kit"},
     "pages": {"base", "logic", "kit", "services"},
     "composition": {"base", "logic", "kit", "services", "pages"},
-    "program": {"base", "logic"},
+    "device": {"base", "logic"},
+    "program": {"base", "logic", "device"},  # programs that use the simulated device's code
 }
 
 # Folder: (layer of its plain code, layer of its window side). One line per folder.
@@ -34,7 +35,7 @@ FOLDERS = {
     "shell": ("logic", "services"),  # shell rules; status line, connection, page sets
     "app": (None, "composition"),  # main loop, layout: the only code that names every page
     "upgrade": ("logic", None),  # the console upgrade tool
-    "sim": ("program", None),  # the simulated device
+    "sim": ("device", None),  # the simulated device, its sample generator and database
 }
 
 SOURCE = re.compile(r"\.(h|cpp)$")

@@ -70,7 +70,9 @@ class CheckLayersTest(unittest.TestCase):
         folders = dict(check_layers.FOLDERS, samples=("program", None))
         original, check_layers.FOLDERS = check_layers.FOLDERS, folders
         try:
-            found = self.faults_with({"samples/main.cpp": ['"database/row_text.h"',
+            found = self.faults_with({"sim/sample_generator.h": [],
+                                      "samples/main.cpp": ['"database/row_text.h"',
+                                                           '"sim/sample_generator.h"',
                                                            '"app/main_loop.h"']})
         finally:
             check_layers.FOLDERS = original
