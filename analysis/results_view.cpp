@@ -2,13 +2,13 @@
 
 #include "analysis/results_file.h"
 #include "analysis/session_results.h"
-#include "app/layout.h"
-#include "app/main_loop.h"
-#include "app/pages.h"
-#include "app/program_state.h"
-#include "app/status_line.h"
-#include "database/download_texts.h"
-#include "database/folder_files.h"
+#include "files/file_texts.h"
+#include "files/folder_files.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/status_line.h"
+#include "ui/drawing_kit.h"
+#include "ui/watched_lists.h"
 #include "ui/window.h"
 
 #include <ctime>

@@ -1,6 +1,6 @@
 // ornivex_control: the service program of the VARDEN banknote detector.
 #include "app/main_loop.h"
-#include "app/shell_rules.h"
+#include "shell/shell_rules.h"
 #include "varden_version.h"
 
 #include <QApplication>

@@ -1,16 +1,14 @@
 #include "database/description_file.h"
 
-#include "database/folder_files.h"
+#include "database/made_file_tokens.h"
 #include "database/row_edits.h"
 #include "database/sample_names.h"
+#include "files/file_texts.h"
+#include "files/folder_files.h"
 
 #include <algorithm>
 
 namespace {
-
-bool is_token_space(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 // The text of `token` from `at` up to the first of `stops` (or its end); `at` moves there.
 std::string take_until(const std::string& token, std::size_t& at, const char* stops) {
@@ -61,34 +59,7 @@ void append_made_count(std::string& row, const std::string& count) {
     row += right_aligned(count, side_column_width);
 }
 
-std::string cant_write_message(const std::string& file_name) {
-    return "Can't write " + file_name;
-}
-
 } // namespace
-
-std::vector<TextToken> split_tokens_with_lines(const std::string& text) {
-    std::vector<TextToken> tokens;
-    int line = 1;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        for (; at < text.size() && is_token_space(text[at]); ++at)
-            line += text[at] == '\n' ? 1 : 0;
-        const std::size_t start = at;
-        while (at < text.size() && !is_token_space(text[at]))
-            ++at;
-        if (at > start)
-            tokens.push_back({text.substr(start, at - start), line});
-    }
-    return tokens;
-}
-
-std::vector<std::string> split_tokens(const std::string& text) {
-    std::vector<std::string> tokens;
-    for (TextToken& token : split_tokens_with_lines(text))
-        tokens.push_back(std::move(token.text));
-    return tokens;
-}
 
 bool parse_banknote_token(const std::string& token, BanknoteToken& banknote) {
     banknote = {};
@@ -179,7 +150,7 @@ int load_description(const std::string& path, const std::string& file_name, Load
     std::string text;
     if (!read_text_file(path, text)) {
         rows = rows_from_description("", columns, names);
-        message = "Can't find " + file_name;
+        message = cant_find_text(file_name);
         return 0;
     }
     std::vector<TextToken> unloaded;
@@ -208,7 +179,7 @@ int save_description(const std::string& path, const std::string& file_name, cons
                      int mc_percent, const std::vector<std::string>& kept_tokens,
                      std::string& message) {
     if (write_file_atomically(path, description_text(rows, mc_percent, kept_tokens)) != 1) {
-        message = cant_write_message(file_name);
+        message = cant_write_text(file_name);
         return 0;
     }
     message = file_name + " file is saved";
@@ -260,10 +231,6 @@ NewDbFileStep new_db_file_step(const std::string& typed, const std::string& over
     return NewDbFileStep::create;
 }
 
-std::string overwrite_question(const std::string& typed) {
-    return typed + " is already exist. Ovewrite? Press <Enter> for ovewrite.";
-}
-
 std::string refused_name_message(const std::string& typed) {
     return "Wrong file name " + typed;
 }
@@ -271,7 +238,7 @@ std::string refused_name_message(const std::string& typed) {
 int create_empty_description(const std::string& path, const std::string& file_name,
                              std::string& message) {
     if (write_file_atomically(path, std::string()) != 1) {
-        message = cant_write_message(file_name);
+        message = cant_write_text(file_name);
         return 0;
     }
     message.clear();

@@ -9,24 +9,13 @@
 // value is not read back: whoever loads a file sets `mc_percent` to 0.
 #pragma once
 
+#include "database/made_file_tokens.h"
 #include "database/row_text.h"
 
 #include <string>
 #include <vector>
 
 inline constexpr int db_file_names_capacity = 1000;
-inline constexpr const char* line_end = "\r\n";
-
-// The whitespace-separated tokens of `text`.
-std::vector<std::string> split_tokens(const std::string& text);
-
-// A token and the line (from 1) it stands on.
-struct TextToken {
-    std::string text;
-    int line = 0;
-};
-
-std::vector<TextToken> split_tokens_with_lines(const std::string& text);
 
 struct BanknoteToken {
     RowFields fields;
@@ -103,14 +92,13 @@ DbPageKeyAction db_page_key_action(int key, bool name_entry_open);
 enum class NewDbFileStep {
     nothing,       // empty entry
     refused,       // `refused_name_message`, error; the entry stays open
-    ask_overwrite, // `overwrite_question`, error; `overwrite_candidate` = the typed name
+    ask_overwrite, // `overwrite_question_text`, error; `overwrite_candidate` = the typed name
     create,        // `create_empty_description`, then add the name, clear the status line
 };
 
 NewDbFileStep new_db_file_step(const std::string& typed, const std::string& overwrite_candidate,
                                bool file_exists);
 
-std::string overwrite_question(const std::string& typed);
 std::string refused_name_message(const std::string& typed);
 
 // Creates `path` empty (an existing file is truncated). 1 on success; 0 with `message`

@@ -43,14 +43,18 @@ int write_raw(int count, const std::uint8_t* buffer) {
     return 1;
 }
 
-int send_command_with_retries(int code) {
+int send_with_retries(const std::function<int(int code)>& send, int code) {
     int result = result_no_acknowledgement;
     for (int tries = 0; tries < command_tries; ++tries) {
-        result = send_command(code);
+        result = send(code);
         if (result == result_accepted)
             break;
     }
     return result;
+}
+
+int send_command_with_retries(int code) {
+    return send_with_retries(send_command, code);
 }
 
 const char* command_result_text(int result) {

@@ -1,5 +1,5 @@
 // varden_samples: the samples of the banknote sides in a folder against their envelope.
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "samples/sample_chart.h"
 #include "samples/samples_command.h"
 #include "samples/samples_window.h"

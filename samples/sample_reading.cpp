@@ -1,7 +1,7 @@
 #include "samples/sample_reading.h"
 
-#include "database/folder_files.h"
-#include "database/sample_files.h"
+#include "files/folder_files.h"
+#include "traffic/sample_files.h"
 
 #include <algorithm>
 #include <span>

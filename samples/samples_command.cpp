@@ -1,6 +1,6 @@
 #include "samples/samples_command.h"
 
-#include "database/sample_files.h"
+#include "traffic/sample_files.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "samples/samples_window.h"
 
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "samples/sample_chart.h"
 
 #include <QApplication>

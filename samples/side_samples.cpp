@@ -1,6 +1,6 @@
 #include "samples/side_samples.h"
 
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "database/sample_names.h"
 #include "samples/sample_sides.h"
 

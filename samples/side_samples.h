@@ -2,7 +2,7 @@
 // envelope that an arriving sample of that side is compared with, and the "--list" lines.
 #pragma once
 
-#include "database/sample_files.h"
+#include "traffic/sample_files.h"
 #include "samples/sample_reading.h"
 
 #include <cstddef>

@@ -10,6 +10,7 @@ if [ "${1:-}" = "--quick" ]; then
 fi
 
 scripts/install_deps.sh
+scripts/check_layers.py
 
 run_suite() {
     local folder=$1

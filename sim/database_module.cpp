@@ -4,9 +4,9 @@
 // side image, until command 8 ends the upload.
 #include "database/name_table.h"
 #include "link/frames.h"
+#include "sim/device_database.h"
 #include "sim/modules.h"
 #include "sim/script_line.h"
-#include "traffic/device_database.h"
 
 #include <memory>
 

@@ -228,6 +228,7 @@ ClassPushButton* ClassWindow::add_push_button(const TextString& label, ClickCall
     QObject::connect(button, &QPushButton::clicked,
                      [this, id] { dispatch_command(command_word(id, notify_clicked), 0); });
     place(control, button, x, y, width, height, font);
+    control->button = button;
     return control;
 }
 
@@ -253,6 +254,7 @@ ClassRadioButton* ClassWindow::add_radio_button(const TextString& label, ClickCa
         dispatch_command(command_word(id, notify_clicked), 0);
     });
     place(control, button, x, y, width, height, font);
+    control->button = button;
     return control;
 }
 
@@ -277,6 +279,7 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
             dispatch_command(command_word(id, notify_combo_selected), 0);
         });
         place(control, box, x, y, width, closed_height, font);
+        control->combo = box;
         return control;
     }
     auto* list = new SingleSelectionList(window);
@@ -308,6 +311,7 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
     }
     list->installEventFilter(new FocusNotifier(this, id, QEvent::FocusIn, list));
     place(control, list, x, y, width, height, font);
+    control->list = list;
     // Grid lines and tab labels created before a list are drawn over it.
     list->lower();
     return control;
@@ -344,6 +348,7 @@ ClassEditString* ClassWindow::add_edit_string(int x, int y, int width, int heigh
     edit->setMaxLength(edit_max_length);
     edit->setTextMargins(0, 0, 0, 0);
     place(control, edit, x, y, width, height, font);
+    control->edit = edit;
     control->set_text(initial_text);
     return control;
 }

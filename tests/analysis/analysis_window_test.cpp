@@ -3,6 +3,7 @@
 #include "analysis/analysis_view.h"
 #include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
+#include "shell/status_line.h"
 #include "tests/analysis/page_test_support.h"
 #include "traffic/dispatcher.h"
 #include "traffic/dump_files.h"

@@ -1,5 +1,5 @@
 #include "analysis/results_file.h"
-#include "database/download_texts.h"
+#include "files/file_texts.h"
 #include "tests/support/temp_folder.h"
 
 #include <cstdlib>

@@ -3,7 +3,8 @@
 #include "analysis/results_file.h"
 #include "analysis/results_view.h"
 #include "analysis/session_results.h"
-#include "app/status_line.h"
+#include "files/file_texts.h"
+#include "shell/status_line.h"
 #include "tests/analysis/page_test_support.h"
 
 #include <QListWidget>

@@ -1,6 +1,6 @@
-#include "app/connection.h"
-#include "app/status_line.h"
 #include "link/commands.h"
+#include "shell/connection.h"
+#include "shell/status_line.h"
 #include "tests/app/window_fixture.h"
 
 #include <QPushButton>

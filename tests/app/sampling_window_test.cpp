@@ -2,14 +2,14 @@
 // with the files it writes, the acceptance prompt, "Delete last sample", the requests for
 // stored samples and the device ending the connected state.
 #include "analysis/results_view.h"
-#include "analysis/sampling_control.h"
-#include "app/connection.h"
-#include "app/status_line.h"
 #include "database/database_area.h"
 #include "database/description_page.h"
-#include "database/folder_files.h"
-#include "database/sample_generator.h"
+#include "database/sampling_control.h"
 #include "database/table_editor.h"
+#include "files/folder_files.h"
+#include "shell/connection.h"
+#include "shell/status_line.h"
+#include "sim/sample_generator.h"
 #include "tests/app/window_fixture.h"
 #include "traffic/sample_receiver.h"
 
@@ -591,7 +591,7 @@ TEST_F(SamplingWindowTest, TokensThatMakeNoRowAreNamedAndSurviveTheSave) {
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Not loaded from BAD.dnl: line 2 ;LONG_1_1");
     EXPECT_EQ(row(0).substr(0, 31), "    1    USD               100 ");
-    save_description();
+    save_db_file();
     EXPECT_EQ(file_text("BAD.dnl"), "COR=0\r\n;USD_100_1\r\n;LONG_1_1\r\n");
 }
 

@@ -1,4 +1,4 @@
-#include "app/status_line.h"
+#include "shell/status_line.h"
 #include "tests/app/window_fixture.h"
 
 namespace {

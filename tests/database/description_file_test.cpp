@@ -1,5 +1,6 @@
 #include "database/description_file.h"
 #include "database/row_edits.h"
+#include "files/file_texts.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -198,7 +199,7 @@ TEST(DescriptionFile, NewFileNames) {
     EXPECT_EQ(new_db_file_step("EURO", "", true), NewDbFileStep::ask_overwrite);
     EXPECT_EQ(new_db_file_step("EURO", "EURO", true), NewDbFileStep::create);
     EXPECT_EQ(new_db_file_step("EURO2", "EURO", true), NewDbFileStep::ask_overwrite);
-    EXPECT_EQ(overwrite_question("EURO"),
+    EXPECT_EQ(overwrite_question_text("EURO"),
               "EURO is already exist. Ovewrite? Press <Enter> for ovewrite.");
 
     std::vector<std::string> names = {"A"};

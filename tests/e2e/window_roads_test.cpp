@@ -2,7 +2,7 @@
 // the layout (captures kept under artifacts/ of the build folder), the device ending the
 // connection while sampling, the program ended by a signal, and ornivex_upgrade answered in a
 // terminal (tmux).
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/window_capture.h"
 #include "tests/support/sim_driver.h"

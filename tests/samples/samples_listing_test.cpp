@@ -1,5 +1,5 @@
-#include "database/folder_files.h"
-#include "database/sample_generator.h"
+#include "files/folder_files.h"
+#include "sim/sample_generator.h"
 #include "database/sample_names.h"
 #include "samples/sample_sides.h"
 #include "samples/samples_command.h"

@@ -1,5 +1,5 @@
 // The window of varden_samples in-process on Qt's offscreen platform.
-#include "database/sample_generator.h"
+#include "sim/sample_generator.h"
 #include "database/sample_names.h"
 #include "samples/sample_chart.h"
 #include "samples/samples_window.h"
