@@ -142,7 +142,15 @@ void register_upgrade_module(Simulator& sim) {
                                              FrameAnswer& reply) {
         reply.own_reply = answer_upgrade_frame(*controller, frame.bytes.data(), frame.bytes.size());
     };
-    register_frame_handler(sim, HeaderKind::control, switch_to_upgrade_code, answer);
+    // The switch is a command of the control program's kind: the script's rules for code 16
+    // (result, silent, sequence, ...) answer it like any other code, and a switch that they
+    // refuse or leave unanswered does not enter the upgrade regime.
+    const FrameHandler answer_switch = [answer](Simulator& device, const ScannedFrame& frame,
+                                                FrameAnswer& reply) {
+        if (next_answer_accepts(device.rules, HeaderKind::control, switch_to_upgrade_code))
+            answer(device, frame, reply);
+    };
+    register_frame_handler(sim, HeaderKind::control, switch_to_upgrade_code, answer_switch);
     register_frame_handler(sim, HeaderKind::upgrade, any_code, answer);
     register_script_command(sim, "upgrade-reply", reply_command(controller));
     register_script_command(sim, "upgrade-stray", stray_command(controller, true));
