@@ -60,14 +60,8 @@ ScriptOutcome set_silent(Simulator& sim, const std::vector<std::string>& args,
 ScriptOutcome set_stray(Simulator& sim, const std::vector<std::string>& args,
                         std::string& message) {
     ReplyRule* rule = rule_argument(sim, args[0], message);
-    long count = 0;
-    if (!rule)
+    if (!rule || !parse_argument(args[1], "COUNT", max_stray_count, rule->stray_count, message))
         return ScriptOutcome::malformed;
-    if (!parse_number(args[1], 0, max_stray_count, count)) {
-        message = "COUNT '" + args[1] + "' is not 0.." + std::to_string(max_stray_count);
-        return ScriptOutcome::malformed;
-    }
-    rule->stray_count = static_cast<int>(count);
     return ScriptOutcome::applied;
 }
 
@@ -97,20 +91,10 @@ ScriptOutcome set_sequence(Simulator& sim, const std::vector<std::string>& args,
     return ScriptOutcome::applied;
 }
 
-bool milliseconds_argument(const std::string& word, int& ms, std::string& message) {
-    long value = 0;
-    if (!parse_number(word, 0, max_wait_ms, value)) {
-        message = "MS '" + word + "' is not 0.." + std::to_string(max_wait_ms);
-        return false;
-    }
-    ms = static_cast<int>(value);
-    return true;
-}
-
 ScriptOutcome set_delay(Simulator& sim, const std::vector<std::string>& args,
                         std::string& message) {
     int ms = 0;
-    if (!milliseconds_argument(args[1], ms, message))
+    if (!parse_argument(args[1], "MS", max_wait_ms, ms, message))
         return ScriptOutcome::malformed;
     if (args[0] == "all") {
         sim.rules.delay_all_ms = ms;
@@ -124,8 +108,9 @@ ScriptOutcome set_delay(Simulator& sim, const std::vector<std::string>& args,
 }
 
 ScriptOutcome set_gap(Simulator& sim, const std::vector<std::string>& args, std::string& message) {
-    return milliseconds_argument(args[0], sim.byte_gap_ms, message) ? ScriptOutcome::applied
-                                                                    : ScriptOutcome::malformed;
+    return parse_argument(args[0], "MS", max_wait_ms, sim.byte_gap_ms, message)
+               ? ScriptOutcome::applied
+               : ScriptOutcome::malformed;
 }
 
 ScriptOutcome reset_rules(Simulator& sim, const std::vector<std::string>& args,
@@ -174,7 +159,7 @@ ScriptOutcome send_file(Simulator& sim, const std::vector<std::string>& args,
 
 ScriptOutcome wait_ms(Simulator& sim, const std::vector<std::string>& args, std::string& message) {
     int ms = 0;
-    if (!milliseconds_argument(args[0], ms, message))
+    if (!parse_argument(args[0], "MS", max_wait_ms, ms, message))
         return ScriptOutcome::malformed;
     sim.script_resume_at = SimClock::now() + std::chrono::milliseconds(ms);
     return ScriptOutcome::applied;

@@ -29,16 +29,6 @@ UpgradeReplyPlan* plan_argument(UpgradeController& controller, const std::string
     return &controller.plans[static_cast<std::size_t>(kind)];
 }
 
-bool count_argument(const std::string& word, int& count, std::string& message) {
-    long value = 0;
-    if (!parse_number(word, 0, max_stray_count, value)) {
-        message = "COUNT '" + word + "' is not 0.." + std::to_string(max_stray_count);
-        return false;
-    }
-    count = static_cast<int>(value);
-    return true;
-}
-
 ScriptCommand reply_command(const Controller& controller) {
     return {"KIND CODE|silent...",
             "answer successive valid KIND frames (switch, connect, write, test) with these; "
@@ -76,7 +66,7 @@ ScriptCommand stray_command(const Controller& controller, bool before_start) {
                                        std::string& message) {
                 UpgradeReplyPlan* plan = plan_argument(*controller, args[0], message);
                 int count = 0;
-                if (!plan || !count_argument(args[1], count, message))
+                if (!plan || !parse_argument(args[1], "COUNT", max_stray_count, count, message))
                     return ScriptOutcome::malformed;
                 (before_start ? plan->stray_before_start : plan->stray_before_second) = count;
                 return ScriptOutcome::applied;
