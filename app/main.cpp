@@ -1,5 +1,6 @@
 // ornivex_control: the service program of the VARDEN banknote detector.
 #include "app/main_loop.h"
+#include "link/serial_port.h"
 #include "shell/shell_rules.h"
 #include "varden_version.h"
 
@@ -36,8 +37,11 @@ int main(int argc, char** argv) {
     case CommandLineRequest::run: break;
     }
     QApplication application(argc, argv);
-    if (!start_program())
-        return 0;
-    close_on_termination_signals();
-    return main_loop();
+    int status = 0;
+    if (start_program()) {
+        close_on_termination_signals();
+        status = main_loop();
+    }
+    close_all_ports();
+    return status;
 }

@@ -28,6 +28,24 @@ bool valid_number(int number) {
     return number >= first_port_number && number <= last_port_number;
 }
 
+// No echo, no line editing, no signals, no output processing, reads that never wait; the
+// line itself (speed, size, parity) stays as it is. A Linux terminal in its default mode would
+// echo what the device sends straight back onto the line.
+void make_raw(termios& settings) {
+    const tcflag_t line = settings.c_cflag;
+    ::cfmakeraw(&settings);
+    settings.c_cflag = line;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+}
+
+// Clears the exclusive flag before the close: on a pseudo-terminal whose other side stays
+// open the flag would outlive us and lock every user but root out. Only async-signal-safe calls.
+void release_port(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
 int open_device(const std::string& path) {
     if (path.empty())
         return closed_port;
@@ -37,10 +55,17 @@ int open_device(const std::string& path) {
     // Only one program may use a port, as on the original platform: TIOCEXCL keeps other
     // opens of the terminal out (except root's), and the advisory lock stops a second copy
     // of our own programs, root included, from sharing the line.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return closed_port;
     }
+    termios settings{};
+    if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &settings) != 0) {
+        release_port(fd);
+        return closed_port;
+    }
+    make_raw(settings);
+    ::tcsetattr(fd, TCSANOW, &settings);
     return fd;
 }
 
@@ -57,7 +82,7 @@ int current_fd() {
 // it reads as "no byte" without waking a poll() again and again; choosing it again reopens it.
 void drop_current_port() {
     if (current_fd() != closed_port) {
-        ::close(current_fd());
+        release_port(current_fd());
         port_slots[current_slot] = closed_port;
     }
 }
@@ -73,6 +98,25 @@ timespec to_timespec(std::int64_t ns) {
     t.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
     t.tv_nsec = static_cast<long>(ns % 1'000'000'000);
     return t;
+}
+
+// Waits until the driver's output buffer takes bytes again, bounded so that a line that never
+// drains fails instead of hanging the program; a signal does not end the wait.
+bool wait_for_room(int fd) {
+    constexpr std::int64_t room_wait_ns = 2'000'000'000;
+    const std::int64_t deadline = monotonic_ns() + room_wait_ns;
+    for (;;) {
+        const std::int64_t remaining = deadline - monotonic_ns();
+        if (remaining <= 0)
+            return false;
+        pollfd watched{fd, POLLOUT, 0};
+        const timespec wait = to_timespec(remaining);
+        const int ready = ::ppoll(&watched, 1, &wait, nullptr);
+        if (ready > 0)
+            return (watched.revents & POLLOUT) != 0;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
 }
 
 } // namespace
@@ -124,12 +168,10 @@ void configure_port() {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0)
         return;
-    ::cfmakeraw(&settings);
+    make_raw(settings);
     settings.c_cflag &= ~(CSIZE | PARENB | CRTSCTS);
     settings.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
     settings.c_iflag &= ~(IXON | IXOFF | IXANY);
-    settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 0;
     ::cfsetispeed(&settings, B38400);
     ::cfsetospeed(&settings, B38400);
     ::tcsetattr(fd, TCSANOW, &settings);
@@ -193,17 +235,19 @@ int purge_and_write(const std::uint8_t* buffer, std::size_t count) {
             written += static_cast<std::size_t>(n);
             continue;
         }
-        if (n < 0 && errno == EINTR)
+        const bool full = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        if ((n < 0 && errno == EINTR) || (full && wait_for_room(fd)))
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // The driver's output buffer is full: wait until it drains (bounded, so that a
-            // line that never drains fails instead of hanging the program).
-            pollfd watched{fd, POLLOUT, 0};
-            if (::poll(&watched, 1, 2000) > 0 && (watched.revents & POLLOUT))
-                continue;
-        }
         drop_current_port();
         return 0;
+    }
+    // The bytes are on the line only when the driver has sent them: every reply budget counts
+    // from then, and the next purge must not discard the tail of this send.
+    while (::tcdrain(fd) != 0) {
+        if (errno != EINTR) {
+            drop_current_port();
+            return 0;
+        }
     }
     return 1;
 }
@@ -214,4 +258,12 @@ int current_port_descriptor() {
 
 void close_current_port() {
     drop_current_port();
+}
+
+void close_all_ports() {
+    for (int& fd : port_slots) {
+        if (fd != closed_port)
+            release_port(fd);
+        fd = closed_port;
+    }
 }

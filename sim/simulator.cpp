@@ -9,6 +9,7 @@ namespace {
 constexpr int result_header_error = 2;
 constexpr int result_checksum_error = 3;
 constexpr int result_size_error = 5;
+constexpr int result_wrong_command = 7;
 
 int check_result(FrameCheck check) {
     switch (check) {
@@ -53,18 +54,35 @@ void handle_frame(Simulator& sim, const ScannedFrame& frame) {
         std::fflush(sim.record);
     }
     const FrameCheck check = check_frame(frame);
+    const int code = frame_code(frame);
     FrameAnswer answer;
     answer.result = check_result(check);
     if (check == FrameCheck::ok) {
-        if (const FrameHandler* handler = handler_for(sim, frame.kind, frame_code(frame)))
+        if (const FrameHandler* handler = handler_for(sim, frame.kind, code))
             (*handler)(sim, frame, answer);
+        else
+            answer.result = result_wrong_command;
     }
-    if (answer.own_reply)
-        queue_output(sim, *answer.own_reply);
+    // A rule of the script decides the answer of its code, also over a handler's own layout.
+    std::vector<std::uint8_t> reply =
+        answer.own_reply && !has_reply_rule(sim.rules, frame.kind, code)
+            ? *answer.own_reply
+            : reply_bytes(sim.rules, frame.kind, code, answer.result, check == FrameCheck::ok,
+                          answer.after_result);
+    reply.insert(reply.end(), answer.follow_up.begin(), answer.follow_up.end());
+    const int delay_ms = reply_delay_ms(sim.rules, frame.kind, code);
+    if (delay_ms > 0 && !reply.empty())
+        sim.delayed_output.emplace_back(SimClock::now() + std::chrono::milliseconds(delay_ms),
+                                        std::move(reply));
     else
-        queue_output(sim, reply_bytes(sim.rules, frame.kind, frame_code(frame), answer.result,
-                                      check == FrameCheck::ok, answer.after_result));
-    queue_output(sim, answer.follow_up);
+        queue_output(sim, reply);
+}
+
+void release_delayed_output(Simulator& sim, SimClock::time_point now) {
+    while (!sim.delayed_output.empty() && sim.delayed_output.front().first <= now) {
+        queue_output(sim, sim.delayed_output.front().second);
+        sim.delayed_output.pop_front();
+    }
 }
 
 ScriptOutcome run_script_command(Simulator& sim, const std::vector<std::string>& words,

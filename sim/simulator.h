@@ -34,6 +34,7 @@ struct FrameAnswer {
 };
 
 struct Simulator;
+using SimClock = std::chrono::steady_clock;
 using FrameHandler = std::function<void(Simulator&, const ScannedFrame&, FrameAnswer&)>;
 // Registered under any_code, a handler takes every frame of its header kind that has no
 // handler of its own code.
@@ -53,15 +54,17 @@ struct ScriptCommand {
     ScriptAction action;
 };
 
-using SimClock = std::chrono::steady_clock;
-
 struct Simulator {
     DeviceState state;
     ReplyRules rules;
     std::map<std::pair<HeaderKind, int>, FrameHandler> frame_handlers;
     std::map<std::string, ScriptCommand> script_commands;
     std::deque<std::uint8_t> output; // bytes waiting to go out on the line
-    std::FILE* record = nullptr;     // the frame record, when one is kept
+    // Answers held back by a reply delay, in the order they are due.
+    std::deque<std::pair<SimClock::time_point, std::vector<std::uint8_t>>> delayed_output;
+    // Time between two bytes the device sends (0: as fast as the line takes them).
+    int byte_gap_ms = 0;
+    std::FILE* record = nullptr; // the frame record, when one is kept
     SimClock::time_point started = SimClock::now();
     // A script command that takes time holds the next one back until then, or until every
     // byte it queued is on the line.
@@ -80,8 +83,13 @@ void register_script_command(Simulator& sim, const std::string& name, ScriptComm
 void queue_output(Simulator& sim, const std::vector<std::uint8_t>& bytes);
 long elapsed_ms(const Simulator& sim);
 
-// Records a received frame, lets its handler act, and queues the answer.
+// Records a received frame, lets its handler act, and queues the answer (or holds it back
+// for the frame's reply delay). A sound control frame of a code that no module knows is
+// answered with result 7, "Wrong number of command".
 void handle_frame(Simulator& sim, const ScannedFrame& frame);
+
+// Moves the delayed answers that are due by `now` into the output.
+void release_delayed_output(Simulator& sim, SimClock::time_point now);
 
 // Runs the script command of a line's words (not empty).
 ScriptOutcome run_script_command(Simulator& sim, const std::vector<std::string>& words,

@@ -6,6 +6,7 @@
 #include "varden_version.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <thread>
@@ -28,8 +29,16 @@ void print_help() {
            "The image file holds little-endian 32-bit words (at most "
         << upgrade_image_max_size
         << " bytes).\n"
-           "The exit status is 0 whatever the outcome. --version prints the version; any other\n"
-           "argument is refused.\n";
+           "--version prints the version. The exit status is 0 whatever the outcome of the\n"
+           "upgrade; any other argument is refused with status 2.\n";
+}
+
+// Ctrl-C or the end of the terminal: the port is released before the signal ends the tool, so
+// that the next run, a normal user's too, can open it.
+void release_ports_and_end(int signal_number) {
+    close_all_ports();
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
 }
 
 } // namespace
@@ -61,5 +70,9 @@ int main(int argc, char** argv) {
         close_current_port,
         [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
     };
-    return run_upgrade_dialogue(std::cin, std::cout, port, image);
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal_number, release_ports_and_end);
+    const int status = run_upgrade_dialogue(std::cin, std::cout, port, image);
+    close_all_ports();
+    return status;
 }
