@@ -2,13 +2,13 @@
 
 #include "analysis/dump_analysis.h"
 #include "analysis/results_file.h"
-#include "app/layout.h"
-#include "app/pages.h"
-#include "app/program_state.h"
-#include "app/status_line.h"
-#include "database/folder_files.h"
-#include "traffic/dispatcher.h"
+#include "files/file_texts.h"
+#include "files/folder_files.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/status_line.h"
 #include "traffic/dump_files.h"
+#include "ui/drawing_kit.h"
 #include "ui/window.h"
 
 #include <array>
@@ -102,12 +102,13 @@ void build_analysis_page() {
 }
 
 void on_memory_dump(const std::uint8_t* dump, std::size_t length) {
-    if (progress_panel)
-        progress_panel->draw_text_filled("", colour_blue, colour_background,
-                                         text_format_single_line);
+    show_progress_count("");
+    // A dump that is not on disk uses no number and is not listed as if it were.
+    if (write_dump_file(working_folder, memory_dump_counter + 1, dump, length) != 1) {
+        show_status_error(cant_write_text(dump_file_name(memory_dump_counter + 1)).c_str());
+        return;
+    }
     ++memory_dump_counter;
-    if (write_dump_file(working_folder, memory_dump_counter, dump, length) != 1)
-        show_status_error(cant_write_text(dump_file_name(memory_dump_counter)).c_str());
 
     const std::string line = analyse_dump(memory_dump_counter, dump, length);
     if (dump_lines.size() < dump_lines_capacity) {

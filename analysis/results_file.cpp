@@ -1,20 +1,12 @@
 #include "analysis/results_file.h"
 
 #include "analysis/text_fields.h"
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 
 #include <algorithm>
 
 std::string res_file_name(std::string_view name) {
     return std::string(name) + res_extension;
-}
-
-std::string overwrite_question_text(std::string_view path) {
-    return std::string(path) + " is already exist. Ovewrite? Press <Enter> for ovewrite.";
-}
-
-std::string cant_write_text(std::string_view file_name) {
-    return "Can't write " + std::string(file_name);
 }
 
 bool res_name_acceptable(std::string_view name) {
@@ -80,7 +72,10 @@ std::FILE* open_results_file(const std::string& folder, const std::string& file_
 int append_results_line(std::FILE* file, std::string_view line) {
     if (file == nullptr)
         return -1;
-    const std::string text = std::string(line) + "\r\n";
+    // A file cut off after its last line (another program, a power cut) ends without a line
+    // end; the new line must not merge with that one on disk.
+    const bool after_cut_line = std::fseek(file, -1, SEEK_END) == 0 && std::fgetc(file) != '\n';
+    const std::string text = (after_cut_line ? line_end : "") + std::string(line) + line_end;
     const bool written = std::fseek(file, 0, SEEK_END) == 0 &&
                          std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fflush(file) == 0 && written ? 1 : 0;

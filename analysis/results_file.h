@@ -23,12 +23,6 @@ inline constexpr const char* res_names_full_text = "Too many RES files";
 // `name` + ".res".
 std::string res_file_name(std::string_view name);
 
-// The overwrite question for an existing `path` (name + ".res"), red.
-std::string overwrite_question_text(std::string_view path);
-
-// "Can't write " + file name: a line or file could not be stored (red).
-std::string cant_write_text(std::string_view file_name);
-
 // A typed name that could leave the working folder ("/" in it, "." or "..") is refused.
 bool res_name_acceptable(std::string_view name);
 
@@ -60,8 +54,8 @@ int add_res_name(std::vector<std::string>& names, std::string_view name);
 std::vector<std::string> parse_results_file(std::string_view contents);
 
 // Reads the results file `file_name` of `folder` into `lines`. 1 when it could be read, 0
-// when not (`lines` is then empty: show cant_find_text(file_name) of
-// database/download_texts.h, "Can't find <name>.res").
+// when not (`lines` is then empty: show cant_find_text(file_name) of files/file_texts.h,
+// "Can't find <name>.res").
 int read_results_file(const std::string& folder, const std::string& file_name,
                       std::vector<std::string>& lines);
 
@@ -72,6 +66,6 @@ int read_results_file(const std::string& folder, const std::string& file_name,
 std::FILE* open_results_file(const std::string& folder, const std::string& file_name, bool create);
 
 // Appends `line` and CR LF at the end of `file` and flushes it, so what the table shows is on
-// disk. 1 written; 0 the write failed (show cant_write_text); -1 no file is open (nothing is
-// stored).
+// disk. After a last line without a line end, CR LF goes first. 1 written; 0 the write failed (show
+// cant_write_text); -1 no file is open (nothing is stored).
 int append_results_line(std::FILE* file, std::string_view line);

@@ -2,13 +2,13 @@
 
 #include "analysis/results_file.h"
 #include "analysis/session_results.h"
-#include "app/layout.h"
-#include "app/main_loop.h"
-#include "app/pages.h"
-#include "app/program_state.h"
-#include "app/status_line.h"
-#include "database/download_texts.h"
-#include "database/folder_files.h"
+#include "files/file_texts.h"
+#include "files/folder_files.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/status_line.h"
+#include "ui/drawing_kit.h"
+#include "ui/watched_lists.h"
 #include "ui/window.h"
 
 #include <ctime>
@@ -210,9 +210,8 @@ void build_results_page() {
 void open_startup_results_file() {
     close_results_file();
     results_file = open_results_file(working_folder, startup_results_file_name, true);
-    if (results_file)
-        results_file_name = startup_results_file_name;
-    else
+    results_file_name = startup_results_file_name;
+    if (!results_file)
         show_status_error(text_of(cant_write_text(startup_results_file_name)));
 }
 
@@ -227,8 +226,9 @@ void add_session_result(const std::uint8_t* message, std::size_t length) {
 }
 
 void append_result_line(const TextString& text) {
-    // Without an open file (the chosen one could not be opened) the line is only shown.
-    if (append_results_line(results_file, text.view()) == 0)
+    // Without an open file (the start-up file could not be made) the line is only shown, and
+    // the status line says so each time.
+    if (append_results_line(results_file, text.view()) != 1)
         show_status_error(text_of(cant_write_text(results_file_name)));
     if (!results_list)
         return;
@@ -245,16 +245,19 @@ void open_selected_res() {
         name = res_names.front();
     if (name.empty())
         return;
-    current_res_name = text_of(name);
-    show_res_file_name(current_res_name);
-    close_results_file();
+    // The file that was open stays open (and named) until another one opens, so results that
+    // arrive after a failed choice are stored, not only shown.
     const std::string path = res_file_name(name);
-    results_file = open_results_file(working_folder, path, false);
-    if (!results_file) {
+    std::FILE* opened = open_results_file(working_folder, path, false);
+    if (!opened) {
         show_status_error(text_of(cant_find_text(path)));
         return;
     }
+    close_results_file();
+    results_file = opened;
     results_file_name = path;
+    current_res_name = text_of(name);
+    show_res_file_name(current_res_name);
     std::vector<std::string> lines;
     read_results_file(working_folder, path, lines);
     clear_results_view();

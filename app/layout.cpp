@@ -2,27 +2,23 @@
 
 #include "analysis/analysis_view.h"
 #include "analysis/results_view.h"
-#include "app/connection.h"
-#include "app/main_loop.h"
-#include "app/pages.h"
-#include "app/program_state.h"
-#include "app/sampling_page.h"
-#include "app/shell_rules.h"
-#include "app/status_line.h"
-#include "app/transfer_progress.h"
+#include "database/sampling_page.h"
 #include "database/transfer_buttons.h"
 #include "link/serial_port.h"
-#include "traffic/dispatcher.h"
+#include "shell/connection.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/shell_rules.h"
+#include "shell/status_line.h"
+#include "shell/transfer_progress.h"
 #include "traffic/sample_receiver.h"
+#include "traffic/upload_control.h"
+#include "ui/drawing_kit.h"
+#include "ui/watched_lists.h"
 #include "ui/window.h"
 
 #include <array>
 #include <string>
-
-QFont font_normal;
-QFont font_bold;
-QFont font_list;
-QFont font_oem;
 
 int chosen_port_number = first_port_number;
 ClassListBox* com_port_box = nullptr;
@@ -111,44 +107,6 @@ void build_tab_row() {
 
 } // namespace
 
-void create_fonts() {
-    font_normal = create_font(400);
-    font_bold = create_font(800);
-    font_list = create_font(400);
-    font_oem = create_font(0);
-}
-
-ClassSimpleGraphics* add_line(int x, int y, int width, int height, Colour colour, int pen_width) {
-    ClassSimpleGraphics* line =
-        main_window->add_simple_graphics(x, y, width, height, panel_style_owner_draw, nullptr);
-    if (!line)
-        return nullptr;
-    line->set_pen(colour, pen_width, pen_style_solid);
-    if (line->begin_draw()) {
-        line->move_to(0, 0);
-        if (width >= height)
-            line->line_to(width - 1, 0);
-        else
-            line->line_to(0, height - 1);
-        line->end_draw();
-    }
-    return line;
-}
-
-ClassSimpleGraphics* add_text_panel(int x, int y, int width, int height, bool framed,
-                                    const TextString& text, Colour text_colour, Colour back_colour,
-                                    const QFont* font) {
-    ClassSimpleGraphics* panel = main_window->add_simple_graphics(
-        x, y, width, height, framed ? panel_style_black_frame : panel_style_owner_draw, font);
-    if (!panel)
-        return nullptr;
-    if (framed)
-        panel->draw_text_framed(text, text_colour, back_colour, text_format_single_line);
-    else
-        panel->draw_text_filled(text, text_colour, back_colour, text_format_single_line);
-    return panel;
-}
-
 void build_layout() {
     forget_layout();
     build_status_line();
@@ -161,7 +119,8 @@ void build_layout() {
     open_startup_results_file();
     build_database_area();
     // The COLLECT page's transfer buttons come after the database area it shares.
-    build_collect_transfer_buttons();
+    build_download_button();
+    build_upload_button();
     build_sample_request_area();
     build_transfer_progress();
 

@@ -1,7 +1,8 @@
 // ornivex_control: the service program of the VARDEN banknote detector.
 #include "app/main_loop.h"
-#include "app/shell_rules.h"
+#include "link/serial_port.h"
 #include "link/traffic_log_option.h"
+#include "shell/shell_rules.h"
 #include "varden_version.h"
 
 #include <QApplication>
@@ -51,10 +52,13 @@ int main(int argc, char** argv) {
     case CommandLineRequest::run: break;
     }
     QApplication application(argc, argv);
-    if (!start_program())
-        return 0;
-    if (!traffic_log_path.empty())
-        start_logging_traffic(traffic_log_path);
-    close_on_termination_signals();
-    return main_loop();
+    int status = 0;
+    if (start_program()) {
+        if (!traffic_log_path.empty())
+            start_logging_traffic(traffic_log_path);
+        close_on_termination_signals();
+        status = main_loop();
+    }
+    close_all_ports();
+    return status;
 }

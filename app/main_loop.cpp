@@ -1,19 +1,26 @@
 #include "app/main_loop.h"
 
-#include "analysis/sampling_control.h"
-#include "app/connection.h"
+#include "analysis/analysis_view.h"
+#include "analysis/results_view.h"
 #include "app/layout.h"
-#include "app/pages.h"
-#include "app/program_state.h"
-#include "app/shell_rules.h"
-#include "app/status_line.h"
 #include "database/database_area.h"
 #include "database/description_page.h"
+#include "database/sampling_control.h"
 #include "link/commands.h"
 #include "link/frames.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
+#include "shell/connection.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/shell_rules.h"
+#include "shell/status_line.h"
 #include "traffic/dispatcher.h"
+#include "traffic/sample_receiver.h"
+#include "traffic/upload_control.h"
+#include "ui/drawing_kit.h"
+#include "ui/event_loop.h"
+#include "ui/watched_lists.h"
 #include "ui/window.h"
 #include "varden_version.h"
 
@@ -21,7 +28,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSocketNotifier>
-#include <array>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -29,46 +35,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Watch {
-    ClassListBox* list = nullptr;
-    ClickCallback handler = nullptr;
-    int remembered_top = 0;
-};
-
-std::array<Watch, watched_list_count> watches;
-
-// Wakes the idle loop when the current port has a byte (or hangs up: the next read then
-// closes the port). It follows the current port: choosing another port, or a port that went
-// away, changes the descriptor.
-std::unique_ptr<QSocketNotifier> port_notifier;
-
-void follow_current_port() {
-    const int descriptor = current_port_descriptor();
-    if (port_notifier && port_notifier->socket() == descriptor)
-        return;
-    port_notifier.reset();
-    if (descriptor >= 0)
-        port_notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-}
-
-void watch_scrolling(Watch& watch) {
-    const int top = watch.list->top_index();
-    if (top == watch.remembered_top)
-        return;
-    if (watch.list->item_count() > results_visible_rows)
-        watch.handler();
-    watch.remembered_top = top;
-}
-
-void watch_selection(Watch& watch) {
-    // Nothing selected counts as no change.
-    const int selected = watch.list->highest_selected_index();
-    if (selected < 0 || selected == watch.list->last_selection)
-        return;
-    watch.list->last_selection = selected;
-    watch.handler();
-}
 
 // A termination signal ends the program like closing the window: the handler only writes a
 // byte into a pipe, and the loop, woken by it, runs the normal exit sequence.
@@ -94,37 +60,43 @@ bool close_requested() {
 
 } // namespace
 
-void watch_list(WatchedList slot, ClassListBox* list, ClickCallback handler) {
-    if (slot >= 0 && slot < watched_list_count && list && handler)
-        watches[slot] = {list, handler, list->top_index()};
-}
-
-void clear_watched_lists() {
-    watches = {};
-}
-
-void watch_lists() {
-    for (int slot = 0; slot < watched_list_count; ++slot) {
-        Watch& watch = watches[slot];
-        if (!watch.list)
-            continue;
-        if (slot == watched_results_scrolling)
-            watch_scrolling(watch);
-        else
-            watch_selection(watch);
+void dispatch_message() {
+    switch (classify_message(read_message())) {
+    case MessageKind::end_connected:
+        on_disconnected();
+        stop_sampling_local();
+        break;
+    // Kept as the next sample file of the SAMPLING page (only while sampling is on).
+    case MessageKind::sample_buffer: on_sample_buffer(receive_buffer.data(), receive_length); break;
+    // Handled by the upload of the device database.
+    case MessageKind::upload_image:
+        on_upload_image_received(receive_buffer.data(), receive_length);
+        break;
+    case MessageKind::upload_table:
+        on_upload_table_received(receive_buffer.data(), receive_length);
+        break;
+    // Stored as the next dump file and analysed.
+    case MessageKind::memory_dump: on_memory_dump(receive_buffer.data(), receive_length); break;
+    // Added to the session results.
+    case MessageKind::session_result:
+        add_session_result(receive_buffer.data(), receive_length);
+        break;
+    // Answered with the next stored sample file.
+    case MessageKind::sample_request: on_sample_request(); break;
+    case MessageKind::ignored: break;
     }
 }
 
 int start_program() {
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->geometry()
-                             : QRect(0, 0, window_width, window_height);
+                             : QRect(0, 0, client_width, client_height);
     const WindowOrigin origin = window_origin(screen.width(), screen.height());
     open_all_ports();
     create_fonts();
     std::srand(0);
-    if (!create_main_window(window_class_name, window_title, origin.x, origin.y, window_width,
-                            window_height, colour_background)) {
+    if (!create_main_window(window_class_name, window_title, origin.x, origin.y, client_width,
+                            client_height, colour_background)) {
         QMessageBox::critical(nullptr, "ERROR", "ERROR START PROGRAM");
         return 0;
     }
@@ -136,14 +108,7 @@ int start_program() {
     main_window->window->show();
     main_window->window->repaint();
 
-    // The lists start from their initial selection: only a change runs a handler.
-    for (WatchedList slot : {watched_res_files, watched_mode_list}) {
-        if (watches[slot].list)
-            watches[slot].list->last_selection = 0;
-    }
-    if (watches[watched_results_scrolling].list)
-        watches[watched_results_scrolling].remembered_top =
-            watches[watched_results_scrolling].list->top_index();
+    start_watching_lists();
     return 1;
 }
 
@@ -188,13 +153,10 @@ int main_loop_pass(bool may_sleep) {
     // After a message, input that waited meanwhile is served without sleeping, and the next
     // pass looks at the port again at once.
     const bool sleep = may_sleep && !message_arrived;
-    if (sleep) {
-        follow_current_port();
-        // What crossed the port is in the log before the program waits for more.
-        if (traffic_log_on())
-            traffic_log_end_burst();
-    }
-    QCoreApplication::processEvents(sleep ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+    // What crossed the port is in the log before the program waits for more.
+    if (sleep && traffic_log_on())
+        traffic_log_end_burst();
+    serve_window(sleep);
     watch_lists();
     return close_requested() ? 0 : 1;
 }
@@ -206,7 +168,7 @@ int main_loop() {
 }
 
 int exit_sequence() {
-    port_notifier.reset();
+    stop_watching_port();
     send_command(command_disconnect);
     on_disconnected();
     stop_sampling_local();
@@ -214,9 +176,4 @@ int exit_sequence() {
     destroy_main_window();
     forget_layout();
     return 0;
-}
-
-void keep_window_drawn() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                    QEventLoop::ExcludeSocketNotifiers);
 }

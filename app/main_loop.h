@@ -3,31 +3,11 @@
 // and watches the lists that do not report their selection changes.
 #pragma once
 
-#include "ui/controls.h"
-
 #include <string>
 
-// The lists the main loop watches, in the order it looks at them.
-enum WatchedList {
-    watched_results_scrolling, // the first visible row of the session-results table
-    watched_res_files,
-    watched_mode_list,
-    watched_database_table,
-    watched_database_files,
-    watched_list_count,
-};
-
-// The session-results table shows this many rows; its scrolling matters only beyond them.
-inline constexpr int results_visible_rows = 31;
-
-// Watches `list`: a selection change (its highest selected index differs from its
-// last_selection) is stored in last_selection and runs `handler`. For the results table the
-// first visible row is watched instead, and `handler` runs only when the table is longer
-// than it can show.
-void watch_list(WatchedList slot, ClassListBox* list, ClickCallback handler);
-void clear_watched_lists();
-// One look at every watched list.
-void watch_lists();
+// Reads the message that last_byte starts and hands it by its kind to the page that handles
+// it; returns once it is fully handled.
+void dispatch_message();
 
 // Runs start-up up to the shown window: placement, ports, fonts, the seeded random
 // generator, the window and its layout. Returns 1, or 0 when the window cannot be made (the
@@ -53,6 +33,3 @@ int main_loop();
 
 // Leaves the device's connected and sampling states and destroys the window. Returns 0.
 int exit_sequence();
-
-// Lets the window repaint during a long operation; user input waits until it has ended.
-void keep_window_drawn();

@@ -7,8 +7,8 @@
 // and a relay thread hands its bytes on to the device's COM2 at the line's pace: both
 // directions then take the time a real line takes.
 #include "database/download_sender.h"
-#include "database/link_exchange.h"
 #include "link/commands.h"
+#include "link/device_exchange.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
 #include "link/traffic_log_option.h"

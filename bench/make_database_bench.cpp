@@ -3,11 +3,11 @@
 // Goal: the make within 5 times that read time.
 #include "database/description_file.h"
 #include "database/download_plan.h"
-#include "database/folder_files.h"
 #include "database/image_compression.h"
 #include "database/make_database.h"
-#include "database/sample_generator.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
+#include "sim/sample_generator.h"
 
 #include <algorithm>
 #include <chrono>
@@ -88,7 +88,7 @@ int main() {
     input.folder = folder;
     input.names = list_folder(folder);
     std::string message;
-    if (save_description(path_in(folder, input.db_file_name), input.db_file_name, input.rows, 0,
+    if (save_description(path_in(folder, input.db_file_name), input.db_file_name, input.rows, 0, {},
                          message) != 1) {
         std::fprintf(stderr, "bench_make_database: %s\n", message.c_str());
         return 1;

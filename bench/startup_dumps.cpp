@@ -4,7 +4,7 @@
 #include "analysis/analysis_view.h"
 #include "analysis/device_messages.h"
 #include "app/main_loop.h"
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "tests/support/sim_driver.h"
 #include "traffic/dump_files.h"
 

@@ -13,8 +13,6 @@ class ClassListBox;
 extern DbRows db_rows;
 // The description files ("*.dnl") the list of DB files shows, each without its extension.
 extern std::vector<std::string> db_file_names;
-// The correction percentage of the database in hand; loading a description sets it to 0.
-extern int mc_percent;
 
 // The database table (300, 130) and the list of DB files (15, 160).
 extern ClassListBox* db_table_list;
@@ -22,7 +20,3 @@ extern ClassListBox* db_file_list;
 
 // "NAME.dnl" of the description selected in the list of DB files; "" when there is none.
 std::string selected_db_file_name();
-
-// Loads the selected description with the side columns of the page shown, and fills the
-// database table with the 120 rows again, row 0 selected.
-void reload_database_table();

@@ -1,16 +1,14 @@
 #include "database/description_file.h"
 
-#include "database/folder_files.h"
+#include "database/made_file_tokens.h"
 #include "database/row_edits.h"
 #include "database/sample_names.h"
+#include "files/file_texts.h"
+#include "files/folder_files.h"
 
 #include <algorithm>
 
 namespace {
-
-bool is_token_space(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 // The text of `token` from `at` up to the first of `stops` (or its end); `at` moves there.
 std::string take_until(const std::string& token, std::size_t& at, const char* stops) {
@@ -61,26 +59,7 @@ void append_made_count(std::string& row, const std::string& count) {
     row += right_aligned(count, side_column_width);
 }
 
-std::string cant_write_message(const std::string& file_name) {
-    return "Can't write " + file_name;
-}
-
 } // namespace
-
-std::vector<std::string> split_tokens(const std::string& text) {
-    std::vector<std::string> tokens;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        while (at < text.size() && is_token_space(text[at]))
-            ++at;
-        const std::size_t start = at;
-        while (at < text.size() && !is_token_space(text[at]))
-            ++at;
-        if (at > start)
-            tokens.push_back(text.substr(start, at - start));
-    }
-    return tokens;
-}
 
 bool parse_banknote_token(const std::string& token, BanknoteToken& banknote) {
     banknote = {};
@@ -106,15 +85,16 @@ bool parse_banknote_token(const std::string& token, BanknoteToken& banknote) {
 }
 
 DbRows rows_from_description(const std::string& text, LoadedColumns columns,
-                             const std::vector<std::string>& names) {
+                             const std::vector<std::string>& names,
+                             std::vector<TextToken>* unloaded) {
     DbRows rows;
-    const std::vector<std::string> tokens = split_tokens(text);
+    const std::vector<TextToken> tokens = split_tokens_with_lines(text);
     int loaded = 0;
     bool last_side1_loaded = false; // side 2..4 counts go to the row of the last side-1 token
     // The first token is the "COR=" line; its value is not read back.
     for (std::size_t t = 1; t < tokens.size(); ++t) {
         BanknoteToken banknote;
-        if (!parse_banknote_token(tokens[t], banknote))
+        if (!parse_banknote_token(tokens[t].text, banknote))
             continue;
         if (banknote.side != 1) {
             if (columns == LoadedColumns::made_counts && last_side1_loaded)
@@ -122,8 +102,11 @@ DbRows rows_from_description(const std::string& text, LoadedColumns columns,
             continue;
         }
         last_side1_loaded = loaded < db_row_count && acceptable_fields(banknote.fields);
-        if (!last_side1_loaded)
+        if (!last_side1_loaded) {
+            if (unloaded)
+                unloaded->push_back(tokens[t]);
             continue;
+        }
         std::string row = loaded_row_start(loaded, banknote.fields);
         if (columns == LoadedColumns::sample_counts)
             row += build_side_columns(banknote.fields, names).text;
@@ -143,20 +126,43 @@ DbRows rows_from_description(const std::string& text, LoadedColumns columns,
     return rows;
 }
 
+std::string unloaded_tokens_message(const std::string& file_name,
+                                    const std::vector<TextToken>& unloaded) {
+    if (unloaded.empty())
+        return "";
+    std::string message = "Not loaded from " + file_name + ":";
+    for (const TextToken& token : unloaded) {
+        std::string shown = token.text;
+        // Control bytes of a foreign file stay off the status line.
+        std::replace_if(
+            shown.begin(), shown.end(),
+            [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }, ' ');
+        message += (&token == &unloaded.front() ? " line " : ", line ") +
+                   std::to_string(token.line) + " " + shown;
+    }
+    return message;
+}
+
 int load_description(const std::string& path, const std::string& file_name, LoadedColumns columns,
-                     const std::vector<std::string>& names, DbRows& rows, std::string& message) {
+                     const std::vector<std::string>& names, DbRows& rows,
+                     std::vector<std::string>& kept_tokens, std::string& message) {
+    kept_tokens.clear();
     std::string text;
     if (!read_text_file(path, text)) {
         rows = rows_from_description("", columns, names);
-        message = "Can't find " + file_name;
+        message = cant_find_text(file_name);
         return 0;
     }
-    rows = rows_from_description(text, columns, names);
-    message.clear();
+    std::vector<TextToken> unloaded;
+    rows = rows_from_description(text, columns, names, &unloaded);
+    for (const TextToken& token : unloaded)
+        kept_tokens.push_back(token.text);
+    message = unloaded_tokens_message(file_name, unloaded);
     return 1;
 }
 
-std::string description_text(const DbRows& rows, int mc_percent) {
+std::string description_text(const DbRows& rows, int mc_percent,
+                             const std::vector<std::string>& kept_tokens) {
     std::string text = "COR=" + std::to_string(mc_percent) + line_end;
     for (const std::string& row : rows) {
         const RowFields fields = read_row_fields(row);
@@ -164,13 +170,16 @@ std::string description_text(const DbRows& rows, int mc_percent) {
             break;
         text += ";" + banknote_prefix(fields) + "_1" + line_end;
     }
+    for (const std::string& token : kept_tokens)
+        text += token + line_end;
     return text;
 }
 
 int save_description(const std::string& path, const std::string& file_name, const DbRows& rows,
-                     int mc_percent, std::string& message) {
-    if (write_file_atomically(path, description_text(rows, mc_percent)) != 1) {
-        message = cant_write_message(file_name);
+                     int mc_percent, const std::vector<std::string>& kept_tokens,
+                     std::string& message) {
+    if (write_file_atomically(path, description_text(rows, mc_percent, kept_tokens)) != 1) {
+        message = cant_write_text(file_name);
         return 0;
     }
     message = file_name + " file is saved";
@@ -222,10 +231,6 @@ NewDbFileStep new_db_file_step(const std::string& typed, const std::string& over
     return NewDbFileStep::create;
 }
 
-std::string overwrite_question(const std::string& typed) {
-    return typed + " is already exist. Ovewrite? Press <Enter> for ovewrite.";
-}
-
 std::string refused_name_message(const std::string& typed) {
     return "Wrong file name " + typed;
 }
@@ -233,7 +238,7 @@ std::string refused_name_message(const std::string& typed) {
 int create_empty_description(const std::string& path, const std::string& file_name,
                              std::string& message) {
     if (write_file_atomically(path, std::string()) != 1) {
-        message = cant_write_message(file_name);
+        message = cant_write_text(file_name);
         return 0;
     }
     message.clear();

@@ -9,16 +9,13 @@
 // value is not read back: whoever loads a file sets `mc_percent` to 0.
 #pragma once
 
+#include "database/made_file_tokens.h"
 #include "database/row_text.h"
 
 #include <string>
 #include <vector>
 
 inline constexpr int db_file_names_capacity = 1000;
-inline constexpr const char* line_end = "\r\n";
-
-// The whitespace-separated tokens of `text`.
-std::vector<std::string> split_tokens(const std::string& text);
 
 struct BanknoteToken {
     RowFields fields;
@@ -38,25 +35,36 @@ enum class LoadedColumns {
 
 // The 120 rows of a description file's text: one per side-1 banknote token (at most 120,
 // nominals right-aligned), the rest numbered blank rows. Tokens whose fields the edit fields
-// would refuse (too long, other characters), or without a name or nominal, make no row.
+// would refuse (too long, other characters), or without a name or nominal, make no row, nor
+// do side-1 tokens beyond the 120th row; they go to `unloaded` when it is given.
 DbRows rows_from_description(const std::string& text, LoadedColumns columns,
-                             const std::vector<std::string>& names);
+                             const std::vector<std::string>& names,
+                             std::vector<TextToken>* unloaded = nullptr);
 
-// `load_description` of the file `path` (shown as `file_name`). 1 when loaded. 0 when it
-// cannot be read: `rows` are numbered blank rows and `message` is "Can't find " + file_name
-// (an error).
+// The error that names every unloaded token of `file_name` with its line ("" when none).
+std::string unloaded_tokens_message(const std::string& file_name,
+                                    const std::vector<TextToken>& unloaded);
+
+// `load_description` of the file `path` (shown as `file_name`). 1 when loaded: `kept_tokens`
+// are the tokens that made no row (kept for the next save), and `message` names them (an
+// error) or is empty. 0 when it cannot be read: `rows` are numbered blank rows, no tokens
+// are kept, and `message` is "Can't find " + file_name (an error).
 int load_description(const std::string& path, const std::string& file_name, LoadedColumns columns,
-                     const std::vector<std::string>& names, DbRows& rows, std::string& message);
+                     const std::vector<std::string>& names, DbRows& rows,
+                     std::vector<std::string>& kept_tokens, std::string& message);
 
 // The description-stage text of `rows`: the "COR=" line, then one line per row up to the
-// first row without a name or nominal.
-std::string description_text(const DbRows& rows, int mc_percent);
+// first row without a name or nominal, then one line per kept token, so that what could not
+// be loaded is never dropped from the file.
+std::string description_text(const DbRows& rows, int mc_percent,
+                             const std::vector<std::string>& kept_tokens = {});
 
 // `save_description` into `path`, complete or not at all. 1 with `message`
 // file_name + " file is saved" (information); 0 with "Can't write " + file_name (error), the
 // old file unchanged.
 int save_description(const std::string& path, const std::string& file_name, const DbRows& rows,
-                     int mc_percent, std::string& message);
+                     int mc_percent, const std::vector<std::string>& kept_tokens,
+                     std::string& message);
 
 // The names the list of DB files shows for a folder listing: the "*.dnl" files, sorted, each
 // up to its first "." (at most 30 characters), at most 1000.
@@ -84,14 +92,13 @@ DbPageKeyAction db_page_key_action(int key, bool name_entry_open);
 enum class NewDbFileStep {
     nothing,       // empty entry
     refused,       // `refused_name_message`, error; the entry stays open
-    ask_overwrite, // `overwrite_question`, error; `overwrite_candidate` = the typed name
+    ask_overwrite, // `overwrite_question_text`, error; `overwrite_candidate` = the typed name
     create,        // `create_empty_description`, then add the name, clear the status line
 };
 
 NewDbFileStep new_db_file_step(const std::string& typed, const std::string& overwrite_candidate,
                                bool file_exists);
 
-std::string overwrite_question(const std::string& typed);
 std::string refused_name_message(const std::string& typed);
 
 // Creates `path` empty (an existing file is truncated). 1 on success; 0 with `message`

@@ -1,13 +1,14 @@
 #include "database/description_page.h"
 
-#include "analysis/sampling_control.h"
-#include "app/pages.h"
-#include "app/program_state.h"
-#include "app/status_line.h"
 #include "database/database_area.h"
 #include "database/description_file.h"
-#include "database/folder_files.h"
+#include "database/sampling_control.h"
 #include "database/table_editor.h"
+#include "files/file_texts.h"
+#include "files/folder_files.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/status_line.h"
 #include "ui/controls.h"
 
 ClassPushButton* new_db_file_button = nullptr;
@@ -18,6 +19,9 @@ std::string db_overwrite_candidate;
 namespace {
 
 const std::string working_folder = ".";
+
+// The tokens of the loaded file that made no row: the next save writes them back.
+std::vector<std::string> kept_tokens;
 
 LoadedColumns columns_of_page() {
     switch (current_mode) {
@@ -47,7 +51,7 @@ void enter_new_name() {
         return;
     case NewDbFileStep::ask_overwrite:
         db_overwrite_candidate = typed;
-        show_status_error(TextString(std::string_view(overwrite_question(typed))));
+        show_status_error(TextString(std::string_view(overwrite_question_text(typed))));
         return;
     case NewDbFileStep::create: break;
     }
@@ -64,21 +68,24 @@ void enter_new_name() {
 
 } // namespace
 
-void load_description(int index) {
+void load_db_file(int index) {
     if (db_file_names.empty() || index < 0 ||
         static_cast<std::size_t>(index) >= db_file_names.size()) {
         db_rows = {};
+        kept_tokens.clear();
         return;
     }
     const std::string db_file_name = db_file_names[static_cast<std::size_t>(index)] + ".dnl";
-    mc_percent = 0;
     std::string message;
-    if (!::load_description(path_in(working_folder, db_file_name), db_file_name, columns_of_page(),
-                            list_folder(working_folder), db_rows, message))
+    // The correction setting is reset only by a file that opens.
+    if (load_description(path_in(working_folder, db_file_name), db_file_name, columns_of_page(),
+                         list_folder(working_folder), db_rows, kept_tokens, message) == 1)
+        mc_percent = 0;
+    if (!message.empty())
         show_status_error(TextString(std::string_view(message)));
 }
 
-void save_description() {
+void save_db_file() {
     close_name_edit();
     const std::string file_name = selected_db_file_name();
     if (file_name.empty()) {
@@ -86,8 +93,8 @@ void save_description() {
         return;
     }
     std::string message;
-    const int result = ::save_description(path_in(working_folder, file_name), file_name, db_rows,
-                                          mc_percent, message);
+    const int result = save_description(path_in(working_folder, file_name), file_name, db_rows,
+                                        mc_percent, kept_tokens, message);
     show_message(result, message);
 }
 
@@ -118,7 +125,13 @@ void on_db_file_selected() {
     show_db_name(index >= 0 && static_cast<std::size_t>(index) < db_file_names.size()
                      ? TextString(std::string_view(db_file_names[static_cast<std::size_t>(index)]))
                      : TextString());
-    load_description(index);
+    load_db_file(index);
+    fill_database_table();
+    on_database_row_selected();
+}
+
+void reload_database_table() {
+    load_db_file(db_file_list ? db_file_list->highest_selected_index() : -1);
     fill_database_table();
     on_database_row_selected();
 }

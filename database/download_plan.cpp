@@ -1,6 +1,5 @@
 #include "database/download_plan.h"
 
-#include "database/download_texts.h"
 #include "database/image_compression.h"
 #include "database/made_file_tokens.h"
 
@@ -11,6 +10,14 @@ bool has_whole_sides(const BanknoteEntry& banknote) {
 }
 
 } // namespace
+
+std::string side_too_big_text(int side, std::uint32_t size) {
+    return "Size of one side is too big:" + std::to_string(side) + "," + std::to_string(size);
+}
+
+std::string wrong_made_file_text(std::string_view file_name, int line) {
+    return "Wrong format of " + std::string(file_name) + ", see line " + std::to_string(line);
+}
 
 int image_block_count(std::uint32_t data_end) {
     return static_cast<int>(data_end / image_block_size) + 1;

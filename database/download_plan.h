@@ -12,6 +12,19 @@
 inline constexpr int image_block_size = 1536;
 inline constexpr int max_image_blocks = 158;
 
+// The errors of a made file that cannot be downloaded, exactly as the device's users know them.
+inline constexpr std::string_view too_many_names_text =
+    "There are more than 109 name's of banknote's";
+inline constexpr std::string_view too_many_sides_text =
+    "There are more than 120 image's of banknote's";
+inline constexpr std::string_view too_many_blocks_text = "There are more than 158 block's in DB";
+
+// "Size of one side is too big:" + side number + "," + size in bytes.
+std::string side_too_big_text(int side, std::uint32_t size);
+
+// A made file that cannot be read as image data: "Wrong format of " + name + ", see line " + n.
+std::string wrong_made_file_text(std::string_view file_name, int line);
+
 struct DownloadPlan {
     std::vector<std::uint8_t> image_data; // block_count × 1536 bytes; block b at 1536·b
     int block_count = 0;

@@ -1,25 +1,28 @@
 #include "database/download_sender.h"
 
-#include "database/download_texts.h"
+#include "link/commands.h"
+#include "link/frames.h"
 
 namespace {
 
-constexpr int open_download = 7;
-constexpr int name_table_frame = 4;
-constexpr int image_block_frame = 5;
-constexpr int end_transfer = 8;
+// Every image block goes out in one data frame of the device exchange.
+static_assert(image_block_size <= static_cast<int>(largest_frame_payload));
 
 // Shows the refusal and closes the device's side of the transfer.
 void abandon(const DeviceExchange& exchange, int result) {
     exchange.show_command_error(result);
-    exchange.send_command(end_transfer);
+    exchange.send_command(command_end_transfer);
 }
 
 } // namespace
 
+std::string downloading_block_text(int block) {
+    return std::string(downloading_images_text) + std::to_string(block);
+}
+
 DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchange& exchange) {
     DownloadOutcome outcome;
-    int result = command_with_retries(exchange, open_download);
+    int result = send_with_retries(exchange.send_command, command_open_download);
     if (result != 1) {
         exchange.show_command_error(result);
         return outcome;
@@ -32,7 +35,7 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
         if (block > 0)
             exchange.show_info(downloading_block_text(block));
         result =
-            exchange.send_data(image_block_frame, block,
+            exchange.send_data(command_image_block, block,
                                plan.image_data.data() + block * image_block_size, image_block_size);
         if (result != 1) {
             abandon(exchange, result);
@@ -45,10 +48,10 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
 
     exchange.show_info(std::string(downloading_names_text));
     result =
-        exchange.send_data(name_table_frame, 0, plan.first_names.data(), first_name_frame_size);
+        exchange.send_data(command_name_table, 0, plan.first_names.data(), first_name_frame_size);
     if (result == 1) {
         report_progress(exchange, steps - 1, steps);
-        result = exchange.send_data(name_table_frame, 0, plan.second_names.data(),
+        result = exchange.send_data(command_name_table, 0, plan.second_names.data(),
                                     second_name_frame_size);
     }
     if (result != 1) {
@@ -57,7 +60,7 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
     }
     report_progress(exchange, steps, steps);
     exchange.show_info(std::string(downloaded_names_text));
-    result = command_with_retries(exchange, end_transfer);
+    result = send_with_retries(exchange.send_command, command_end_transfer);
     if (result != 1) {
         exchange.show_command_error(result);
         return outcome;

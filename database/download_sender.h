@@ -5,10 +5,21 @@
 // exchange with command 8 sent once. Progress and errors go to the exchange's status writers.
 #pragma once
 
-#include "database/device_exchange.h"
 #include "database/download_plan.h"
+#include "link/device_exchange.h"
 
 #include <string_view>
+
+// The status-line texts of a download, exactly as the device's users know them.
+inline constexpr std::string_view db_is_empty_text = "DB is empty";
+inline constexpr std::string_view downloading_images_text = "Downloading IMAGE DATE to VARDEN ...";
+inline constexpr std::string_view downloaded_images_text = "Downloaded IMAGE DATE to VARDEN";
+inline constexpr std::string_view downloading_names_text =
+    "Downloading NAME/NOMINAL/NUM to VARDEN ...";
+inline constexpr std::string_view downloaded_names_text = "Downloaded NAME/NOMINAL/NUM to VARDEN";
+
+// The progress text while image block `block` (1 and up) is sent: "...VARDEN ...7".
+std::string downloading_block_text(int block);
 
 enum DownloadMode : int {
     download_check_only = 1, // "Make DB file": the checks, nothing sent

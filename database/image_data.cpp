@@ -2,6 +2,7 @@
 
 #include "database/description_file.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
 
 #include <cstdio>
 

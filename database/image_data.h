@@ -10,7 +10,7 @@
 // Channel ch at position i is byte 5*i + ch of a sample file.
 #pragma once
 
-#include "database/sample_files.h"
+#include "traffic/sample_files.h"
 
 #include <array>
 #include <cstdint>

@@ -52,6 +52,24 @@ bool next_token(TokenReader& reader, std::string_view& token) {
     return true;
 }
 
+std::vector<TextToken> split_tokens_with_lines(std::string_view text) {
+    TokenReader reader{text};
+    std::vector<TextToken> tokens;
+    std::string_view token;
+    while (next_token(reader, token))
+        tokens.push_back({std::string(token), reader.line});
+    return tokens;
+}
+
+std::vector<std::string> split_tokens(std::string_view text) {
+    TokenReader reader{text};
+    std::vector<std::string> tokens;
+    std::string_view token;
+    while (next_token(reader, token))
+        tokens.emplace_back(token);
+    return tokens;
+}
+
 bool is_made_file_text(std::string_view text) {
     TokenReader reader{text};
     std::string_view token;

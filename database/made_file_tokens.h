@@ -1,12 +1,13 @@
-// Reading a made description file the way the download does: a sequence of whitespace-
+// Reading a description file as the loader and the download do: a sequence of whitespace-
 // separated tokens (line breaks carry no meaning), the side header tokens that name a banknote
-// side, and the word-list tokens of the ".PWORD" lines.
+// side, and the word-list tokens of the ".PWORD" lines of a made file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Walks the tokens of a text; `line` is the 1-based line of the last token returned, so that
 // an error can point at it.
@@ -19,6 +20,17 @@ struct TokenReader {
 // The next token of `reader`, or false at the end of the text (the line then stays at the
 // line of the last token).
 bool next_token(TokenReader& reader, std::string_view& token);
+
+// Every token of a text, in order.
+std::vector<std::string> split_tokens(std::string_view text);
+
+// A token and the line (from 1) it stands on.
+struct TextToken {
+    std::string text;
+    int line = 0;
+};
+
+std::vector<TextToken> split_tokens_with_lines(std::string_view text);
 
 // Whether the text holds a token that begins with ".P": the file is in its made stage.
 bool is_made_file_text(std::string_view text);

@@ -1,9 +1,9 @@
 #include "database/make_database.h"
 
 #include "database/description_file.h"
-#include "database/folder_files.h"
 #include "database/image_data.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "database/table_editor.h"
 
-#include "app/pages.h"
-#include "app/program_state.h"
 #include "database/database_area.h"
-#include "database/folder_files.h"
 #include "database/row_edits.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
 #include "ui/controls.h"
 
 #include <vector>
@@ -18,11 +18,6 @@ std::array<ClassRadioButton*, side_count> side_buttons{};
 std::string current_name;
 std::string current_ext;
 std::string current_nominal;
-
-std::string sample_prefix;
-int sampling_target_state = 0;
-int found_count = 0;
-int highest_number = 0;
 
 namespace {
 
@@ -93,20 +88,8 @@ void fill_database_table() {
     db_table_list->last_selection = 0;
 }
 
-std::string count_sample_files(const std::string& nominal, const std::string& name_and_ext) {
-    SampleCount count;
-    const std::string column = ::count_sample_files(nominal, name_and_ext, sample_prefix,
-                                                    list_folder(working_folder), count);
-    found_count = count.found_count;
-    highest_number = count.highest_number;
-    return column;
-}
-
-void select_sampling_target() {
-    const SamplingTarget target =
-        ::select_sampling_target(row_text(selected_db_row()), checked_sides());
-    sample_prefix = target.sample_prefix;
-    sampling_target_state = target.state;
+SamplingTarget selected_sampling_target() {
+    return select_sampling_target(row_text(selected_db_row()), checked_sides());
 }
 
 void refresh_selected_row() {

@@ -1,6 +1,6 @@
 // The window side of the banknote table on the SAMPLING page: the row store shown in the table
 // list, the three row edit fields below it, the side radio buttons above the side columns, and
-// the sample-file prefix and counts a received sample needs.
+// the sample-file prefix a received sample needs.
 #pragma once
 
 #include "database/row_text.h"
@@ -23,14 +23,6 @@ extern std::string current_name;
 extern std::string current_ext;
 extern std::string current_nominal;
 
-// Set by select_sampling_target: the sample-file prefix of the selected row and side, and
-// 0 (name and nominal present), 1 (no name), 2 (no nominal) or 3 (neither).
-extern std::string sample_prefix;
-extern int sampling_target_state;
-// Set by count_sample_files.
-extern int found_count;
-extern int highest_number;
-
 // The side radio buttons that are checked.
 SideFlags checked_sides();
 
@@ -43,11 +35,9 @@ void store_db_row(int index, const std::string& text);
 // Fills the table list with the 120 rows of db_rows, row 0 selected.
 void fill_database_table();
 
-// Counts the sample files of `sample_prefix` in the working folder (nothing when an argument is
-// empty), sets found_count and highest_number, and returns the side column text.
-std::string count_sample_files(const std::string& nominal, const std::string& name_and_ext);
-
-void select_sampling_target();
+// Where a sample received now goes: the sample-file prefix of the selected row and the checked
+// side, and whether the row has a name and a nominal.
+SamplingTarget selected_sampling_target();
 
 // The selected row with its side columns counted again and "*" on every checked side.
 void refresh_selected_row();

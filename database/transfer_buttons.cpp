@@ -1,75 +1,31 @@
-// The window side of making, downloading and uploading the banknote database: the buttons, the
-// device link and status line handed to the transfer code, and the ".UPL" file writer.
+// The window side of making and downloading the banknote database: the buttons and the
+// selected description file handed to the make and the download.
 #include "database/transfer_buttons.h"
 
-#include "analysis/sampling_control.h"
-#include "app/layout.h"
-#include "app/main_loop.h"
-#include "app/pages.h"
-#include "app/program_state.h"
-#include "app/status_line.h"
-#include "app/transfer_progress.h"
 #include "database/database_area.h"
 #include "database/download_sender.h"
-#include "database/download_texts.h"
-#include "database/folder_files.h"
-#include "database/link_exchange.h"
 #include "database/made_file_tokens.h"
 #include "database/make_database.h"
-#include "traffic/upload_flow.h"
+#include "database/sampling_control.h"
+#include "files/file_texts.h"
+#include "files/folder_files.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/status_line.h"
+#include "shell/transfer_progress.h"
+#include "shell/window_exchange.h"
+#include "ui/drawing_kit.h"
 #include "ui/window.h"
-
-#include <cstdio>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
 
-UploadState upload_state;
-
+// Progress and errors of the make go where those of the download go.
 void show_info_drawn(const std::string& text) {
-    show_status_info(TextString(std::string_view(text)));
-    keep_window_drawn();
+    window_exchange().show_info(text);
 }
 
 void show_error_text(const std::string& text) {
-    show_status_error(TextString(std::string_view(text)));
-}
-
-// The real device link and the status line; the window is repainted after every exchange, so
-// a download's progress is seen while it runs.
-const DeviceExchange& window_exchange() {
-    static const DeviceExchange exchange = [] {
-        DeviceExchange made = link_exchange(
-            keep_window_drawn, [](int result) { show_command_error(result); }, show_error_text,
-            show_info_drawn);
-        made.show_progress = show_transfer_progress;
-        return made;
-    }();
-    return exchange;
-}
-
-// A ".UPL" file is written under a temporary name while the upload runs, and takes its own
-// name only when complete: an upload that stops short never leaves a part in place of a
-// good file.
-std::string upl_temporary_path(const std::string& name) {
-    return path_in(".", name) + ".tmp";
-}
-
-int write_upl_text(const std::string& name, const std::string& text, bool append) {
-    std::ofstream file(upl_temporary_path(name),
-                       std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    return file.fail() ? 0 : 1;
-}
-
-int end_upl_file(const std::string& name, bool complete) {
-    const std::string temporary = upl_temporary_path(name);
-    if (complete && ::rename(temporary.c_str(), path_in(".", name).c_str()) == 0)
-        return 1;
-    ::unlink(temporary.c_str());
-    return 0;
+    window_exchange().show_error(text);
 }
 
 // Reads the selected description file; shows "Can't find " + its name when it cannot.
@@ -118,12 +74,6 @@ void make_and_download(int mode) {
     end_transfer_progress();
 }
 
-// An upload is over when it is idle again (complete, refused or not written).
-void end_progress_of_ended_upload() {
-    if (upload_state.upload_row == 0)
-        end_transfer_progress();
-}
-
 } // namespace
 
 void make_db_button() {
@@ -148,34 +98,9 @@ void download_button() {
     make_and_download(download_only);
 }
 
-void upload_button() {
-    if (upload_state.upload_row > 0) // an interrupted upload: its part is dropped
-        end_upl_file(upload_state.upload_file_name, false);
-    end_transfer_progress();
-    upload_state = {}; // whatever an interrupted upload left behind is not written to
-    upload_button(window_exchange());
-}
-
-void build_collect_transfer_buttons() {
+void build_download_button() {
     add_to_page(page_collect,
                 main_window->add_push_button("Download DB to VARDEN", download_button, 15, 80, 260,
                                              22, &font_bold),
                 ShownWhen::connected);
-    add_to_page(page_collect,
-                main_window->add_push_button("Upload DB from VARDEN", upload_button, 15, 110, 260,
-                                             22, &font_bold),
-                ShownWhen::connected);
-}
-
-void on_upload_table_received(const std::uint8_t* message, std::size_t length) {
-    if (on_table_message(upload_state, message, length, window_exchange(), write_upl_text,
-                         end_upl_file) == 1)
-        mc_percent = upload_state.table.mc_percent;
-    end_progress_of_ended_upload();
-}
-
-void on_upload_image_received(const std::uint8_t* message, std::size_t length) {
-    on_image_message(upload_state, message, length, window_exchange(), write_upl_text,
-                     end_upl_file);
-    end_progress_of_ended_upload();
 }

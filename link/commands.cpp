@@ -19,7 +19,7 @@ int exchange(const std::uint8_t* frame, std::size_t size) {
 
 int logged_result(int result) {
     if (traffic_log_on())
-        traffic_log_end_received(acknowledgement_note(result));
+        traffic_log_end_received(acknowledgement_note(result, command_result_text(result)));
     return result;
 }
 
@@ -51,14 +51,18 @@ int write_raw(int count, const std::uint8_t* buffer) {
     return 1;
 }
 
-int send_command_with_retries(int code) {
+int send_with_retries(const std::function<int(int code)>& send, int code) {
     int result = result_no_acknowledgement;
     for (int tries = 0; tries < command_tries; ++tries) {
-        result = send_command(code);
+        result = send(code);
         if (result == result_accepted)
             break;
     }
     return result;
+}
+
+int send_command_with_retries(int code) {
+    return send_with_retries(send_command, code);
 }
 
 const char* command_result_text(int result) {

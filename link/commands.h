@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 inline constexpr int result_accepted = 1;
 inline constexpr int result_no_acknowledgement = -1;
@@ -19,8 +20,10 @@ int send_data(int code, int length, int block, std::uint8_t* frame);
 // Writes `count` raw bytes (no frame, nothing awaited). Returns 1.
 int write_raw(int count, const std::uint8_t* buffer);
 
-// send_command up to three times, stopping at the first 1. Returns 1, or the third result,
-// which the caller reports with its status line.
+// Sends `code` through `send` up to three times, stopping at the first 1. Returns 1, or the
+// third result, which the caller reports with its status line.
+int send_with_retries(const std::function<int(int code)>& send, int code);
+// send_with_retries over send_command.
 int send_command_with_retries(int code);
 
 // Reads an acknowledgement: up to 100 reads of 10 ms for 0xAA, then 0x55, then the result.

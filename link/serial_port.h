@@ -15,7 +15,8 @@ inline constexpr int last_port_number = 30;
 std::string port_device_path(int number);
 
 // Opens COM1..COM30 (a slot whose port fails stays closed), makes COM1 current and
-// configures it. Returns 1.
+// configures it. Every port opened is raw at once (no echo, line editing, signals or output
+// processing), current or not. Returns 1.
 int open_all_ports();
 
 // Opens the single port `number` (1..30) into its slot, makes it current and configures it.
@@ -37,8 +38,9 @@ int read_byte_now();
 // Makes at least one read attempt; waits in poll(), not in a spin.
 int read_byte_within(int ms);
 
-// Discards pending input and output, then writes all `count` bytes. Returns 1 when every byte
-// was written, 0 when the port is closed or failed.
+// Discards pending input and output, writes all `count` bytes and waits until the driver has
+// sent them (a signal interrupts none of it). Returns 1 when every byte went out, 0 when the
+// port is closed or failed (a failed port is closed). The one write path of the link.
 int purge_and_write(const std::uint8_t* buffer, std::size_t count);
 
 // Names the current port in the traffic log (when one runs): COMk, its device, or that its
@@ -50,3 +52,7 @@ int current_port_descriptor();
 
 // Closes the current port and empties its slot.
 void close_current_port();
+
+// Closes every open port. Each port's exclusive flag is cleared first, so that the next
+// program, a normal user's too, can open it. Async-signal-safe: a signal handler may call it.
+void close_all_ports();

@@ -31,6 +31,24 @@ bool valid_number(int number) {
     return number >= first_port_number && number <= last_port_number;
 }
 
+// No echo, no line editing, no signals, no output processing, reads that never wait; the
+// line itself (speed, size, parity) stays as it is. A Linux terminal in its default mode would
+// echo what the device sends straight back onto the line.
+void make_raw(termios& settings) {
+    const tcflag_t line = settings.c_cflag;
+    ::cfmakeraw(&settings);
+    settings.c_cflag = line;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+}
+
+// Clears the exclusive flag before the close: on a pseudo-terminal whose other side stays
+// open the flag would outlive us and lock every user but root out. Only async-signal-safe calls.
+void release_port(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
 int open_device(const std::string& path) {
     if (path.empty())
         return closed_port;
@@ -40,10 +58,17 @@ int open_device(const std::string& path) {
     // Only one program may use a port, as on the original platform: TIOCEXCL keeps other
     // opens of the terminal out (except root's), and the advisory lock stops a second copy
     // of our own programs, root included, from sharing the line.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return closed_port;
     }
+    termios settings{};
+    if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &settings) != 0) {
+        release_port(fd);
+        return closed_port;
+    }
+    make_raw(settings);
+    ::tcsetattr(fd, TCSANOW, &settings);
     return fd;
 }
 
@@ -70,7 +95,7 @@ std::string logged_device_path(int number) {
 // `what` tells the traffic log why: "went away" or "closed".
 void drop_current_port(const char* what = "went away") {
     if (current_fd() != closed_port) {
-        ::close(current_fd());
+        release_port(current_fd());
         port_slots[current_slot] = closed_port;
         if (traffic_log_on())
             traffic_log_note("port COM" + std::to_string(current_slot) + " " + what);
@@ -88,6 +113,25 @@ timespec to_timespec(std::int64_t ns) {
     t.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
     t.tv_nsec = static_cast<long>(ns % 1'000'000'000);
     return t;
+}
+
+// Waits until the driver's output buffer takes bytes again, bounded so that a line that never
+// drains fails instead of hanging the program; a signal does not end the wait.
+bool wait_for_room(int fd) {
+    constexpr std::int64_t room_wait_ns = 2'000'000'000;
+    const std::int64_t deadline = monotonic_ns() + room_wait_ns;
+    for (;;) {
+        const std::int64_t remaining = deadline - monotonic_ns();
+        if (remaining <= 0)
+            return false;
+        pollfd watched{fd, POLLOUT, 0};
+        const timespec wait = to_timespec(remaining);
+        const int ready = ::ppoll(&watched, 1, &wait, nullptr);
+        if (ready > 0)
+            return (watched.revents & POLLOUT) != 0;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
 }
 
 } // namespace
@@ -145,12 +189,10 @@ void configure_port() {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0)
         return;
-    ::cfmakeraw(&settings);
+    make_raw(settings);
     settings.c_cflag &= ~(CSIZE | PARENB | CRTSCTS);
     settings.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
     settings.c_iflag &= ~(IXON | IXOFF | IXANY);
-    settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 0;
     ::cfsetispeed(&settings, B38400);
     ::cfsetospeed(&settings, B38400);
     ::tcsetattr(fd, TCSANOW, &settings);
@@ -218,28 +260,30 @@ int purge_and_write(const std::uint8_t* buffer, std::size_t count) {
     }
     ::tcflush(fd, TCIOFLUSH);
     std::size_t written = 0;
-    while (written < count) {
+    bool failed = false;
+    while (written < count && !failed) {
         const ssize_t n = ::write(fd, buffer + written, count - written);
         if (n > 0) {
             written += static_cast<std::size_t>(n);
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // The driver's output buffer is full: wait until it drains (bounded, so that a
-            // line that never drains fails instead of hanging the program).
-            pollfd watched{fd, POLLOUT, 0};
-            if (::poll(&watched, 1, 2000) > 0 && (watched.revents & POLLOUT))
-                continue;
-        }
-        if (traffic_log_on())
-            traffic_log_sent(buffer, written, log_since);
-        drop_current_port();
-        return 0;
+        const bool full = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        failed = !((n < 0 && errno == EINTR) || (full && wait_for_room(fd)));
     }
     if (traffic_log_on())
         traffic_log_sent(buffer, written, log_since);
+    if (failed) {
+        drop_current_port();
+        return 0;
+    }
+    // The bytes are on the line only when the driver has sent them: every reply budget counts
+    // from then, and the next purge must not discard the tail of this send.
+    while (::tcdrain(fd) != 0) {
+        if (errno != EINTR) {
+            drop_current_port();
+            return 0;
+        }
+    }
     return 1;
 }
 
@@ -255,4 +299,12 @@ int current_port_descriptor() {
 
 void close_current_port() {
     drop_current_port("closed");
+}
+
+void close_all_ports() {
+    for (int& fd : port_slots) {
+        if (fd != closed_port)
+            release_port(fd);
+        fd = closed_port;
+    }
 }

@@ -1,6 +1,5 @@
 #include "link/traffic_log_format.h"
 
-#include "link/commands.h"
 #include "link/frames.h"
 
 #include <cstdio>
@@ -85,9 +84,9 @@ std::string command_frame_note(const std::uint8_t* frame, std::size_t size) {
     return note;
 }
 
-std::string acknowledgement_note(int result) {
-    if (result == result_no_acknowledgement)
+std::string acknowledgement_note(int result, const char* result_text) {
+    if (result == -1)
         return "no acknowledgement";
-    const char* text = result == result_accepted ? "accepted" : command_result_text(result);
+    const char* text = result == 1 ? "accepted" : result_text;
     return "acknowledgement " + std::to_string(result) + (text ? std::string(" ") + text : "");
 }

@@ -27,6 +27,7 @@ std::string traffic_note_line(std::int64_t elapsed_us, std::string_view what);
 
 // What the control program's frames and the device's acknowledgements mean, for the WHAT
 // part: "command 12 connect", "command 5 image block 3", "command 9 mode 3";
-// "acknowledgement 1 accepted", "acknowledgement 4 COM-bufer of ZELK is full".
+// "acknowledgement 1 accepted", "acknowledgement 4 COM-bufer of ZELK is full" (`result_text`:
+// the text of a failed result, or nullptr), "no acknowledgement" for -1.
 std::string command_frame_note(const std::uint8_t* frame, std::size_t size);
-std::string acknowledgement_note(int result);
+std::string acknowledgement_note(int result, const char* result_text);

@@ -14,7 +14,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     " - ornivex_upgrade, a console tool that writes a new controller program into\n"
     "   the device.\n"
     " - varden_sim, the device simulated on a pseudo-terminal, for demos and\n"
-    "   training." ${package_description_extra})
+    "   training.\n"
+    " - varden_samples, a window that shows the collected samples of each side\n"
+    "   against their envelope.")
 list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
 set(VARDEN_PACKAGE_MAINTAINER "VARDEN service software <varden@example.invalid>"
     CACHE STRING "Maintainer field of the Debian package")

@@ -28,13 +28,14 @@ targets=(
     "fuzz_dump_analysis dump_analysis 17000"
     "fuzz_results_file results_file 8192"
     "fuzz_upgrade_replies upgrade_replies 4096"
+    "fuzz_sample_file sample_file 2000"
 )
 
 scripts/install_deps.sh
 
 echo "== fuzz build ($build)"
 if ! CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DVARDEN_FUZZ=ON -DVARDEN_TESTS=OFF -DVARDEN_BENCH=OFF >/dev/null ||
+        -DVARDEN_FUZZ=ON -DVARDEN_WERROR=ON -DVARDEN_TESTS=OFF -DVARDEN_BENCH=OFF >/dev/null ||
     ! cmake --build "$build" -j2 --target varden_fuzz; then
     echo "fuzz.sh: the fuzz build failed" >&2
     exit 1

@@ -3,8 +3,8 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
-    qt6-base-dev libgl-dev
+    cmake ninja-build g++ pkg-config python3
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick fonts-liberation tmux
     clang-14 libclang-rt-14-dev

@@ -1,17 +1,20 @@
 #!/bin/sh
 # Takes a screenshot of each page of ornivex_control, running on a virtual X server with the
 # simulated device as COM1, into docs/screenshots/ (or the folder given). The device sends a
-# few memory dumps and a session result first, so that the pages show something. VARDEN_BUILD
-# names another build folder.
+# few memory dumps and a session result first, so that the pages show something. Then the
+# control program samples 24 passes of a note, one of them far off and accepted, and
+# varden_samples shows that side with the bad sample chosen. VARDEN_BUILD names another build
+# folder.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-"$root/docs/screenshots"}
 build=${VARDEN_BUILD:-"$root/build"}
 mkdir -p "$out"
-if [ ! -x "$build/ornivex_control" ] || [ ! -x "$build/varden_sim" ]; then
+if [ ! -x "$build/ornivex_control" ] || [ ! -x "$build/varden_sim" ] ||
+    [ ! -x "$build/varden_samples" ]; then
     cmake -S "$root" -B "$build" -G Ninja
-    cmake --build "$build" -j2 --target ornivex_control varden_sim
+    cmake --build "$build" -j2 --target ornivex_control varden_sim varden_samples
 fi
 
 work=$(mktemp -d)
@@ -34,20 +37,26 @@ trap cleanup EXIT INT TERM
 . "$root/scripts/virtual_screen.sh"
 start_virtual_screen 120 /dev/null
 
+# find_window TITLE: waits up to ten seconds for the window of that title.
+find_window() {
+    window=""
+    tries=0
+    while [ -z "$window" ] && [ $tries -lt 50 ]; do
+        sleep 0.2
+        window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        tries=$((tries + 1))
+    done
+    [ -n "$window" ] || { echo "screenshots: the window $1 did not appear" >&2; exit 1; }
+}
+
 cd "$work"
 "$build/ornivex_control" >/dev/null 2>&1 &
 program_pid=$!
-window=""
-tries=0
-while [ -z "$window" ] && [ $tries -lt 50 ]; do
-    sleep 0.2
-    window=$(xdotool search --onlyvisible --name "ORNIVEX VARDEN CONTROL" 2>/dev/null | head -n 1 || true)
-    tries=$((tries + 1))
-done
-[ -n "$window" ] || { echo "screenshots: the window did not appear" >&2; exit 1; }
+find_window "ORNIVEX VARDEN CONTROL"
 
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.5; }
-shoot() { xwd -id "$window" -silent | convert xwd:- -colors 64 "png8:$out/$1.png"; }
+# shoot NAME [COLOURS]: 64 colours unless more are needed (the chart's blended lines).
+shoot() { xwd -id "$window" -silent | convert xwd:- -colors "${2:-64}" "png8:$out/$1.png"; }
 
 click 450 20 # Connect
 for dump in "kind=0 side=0 name=USD ext=OLD denomination=100 uvl=7 group=0:11,22,33,44" \
@@ -73,4 +82,33 @@ shoot sampling
 
 click 808 55 # COLLECT
 shoot collect
+
+# Sampling on the row USD.OLD_100, Side1: pass 17 is far off; the prompt's ACCEPT keeps it.
+click 568 55  # SAMPLING
+click 400 139 # the first row of the table
+click 255 88  # Start sampling
+for pass in $(seq 1 24); do
+    if [ "$pass" -eq 17 ]; then
+        echo "send-sample 42 $pass far" >&3
+        sleep 2
+        click 55 561 # ACCEPT
+    else
+        echo "send-sample 42 $pass" >&3
+        sleep 0.6
+    fi
+done
+click 255 88 # Stop sampling
+kill "$program_pid" 2>/dev/null || true
+wait "$program_pid" 2>/dev/null || true
+program_pid=""
+
+"$build/varden_samples" "$work" >/dev/null 2>&1 &
+program_pid=$!
+find_window "VARDEN samples"
+sleep 2
+click 670 486 # the Distance header: sorted by distance
+click 670 486 # again: largest first
+click 600 510 # the first row: the bad sample on top
+sleep 1
+shoot varden_samples 128
 echo "screenshots: $out"

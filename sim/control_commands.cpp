@@ -47,6 +47,9 @@ void register_control_commands(Simulator& sim) {
     register_state_change(sim, command_start_sampling, &DeviceState::sampling, true);
     register_state_change(sim, command_stop_sampling, &DeviceState::sampling, false);
     register_frame_handler(sim, HeaderKind::control, command_mode, store_mode);
+    // The acknowledgement of a sample buffer changes nothing.
+    register_frame_handler(sim, HeaderKind::control, command_sample_acknowledge,
+                           [](Simulator&, const ScannedFrame&, FrameAnswer&) {});
     register_script_command(
         sim, "end-connected",
         {"", "send the 7-byte message that ends the connected state", 0, 0, end_connected});

@@ -4,9 +4,9 @@
 // side image, until command 8 ends the upload.
 #include "database/name_table.h"
 #include "link/frames.h"
+#include "sim/device_database.h"
 #include "sim/modules.h"
 #include "sim/script_line.h"
-#include "traffic/device_database.h"
 
 #include <memory>
 
@@ -93,20 +93,6 @@ std::string state_text(const DatabaseDevice& device) {
            " mc=" + std::to_string(device.database.mc_percent) + " transfer=" + transfer;
 }
 
-// Whether the answer that goes out for this frame accepts it: a frame that the script makes
-// the device refuse or leave unanswered changes nothing, so no upload message follows it.
-bool answer_accepts(const Simulator& sim, int code) {
-    const auto found = sim.rules.by_code.find({HeaderKind::control, code});
-    if (found == sim.rules.by_code.end())
-        return true;
-    const ReplyRule& rule = found->second;
-    if (rule.silent)
-        return false;
-    if (!rule.sequence.empty())
-        return rule.sequence.front() == 1;
-    return !rule.result || *rule.result == 1;
-}
-
 void register_transfer_handler(
     Simulator& sim, int code,
     std::function<void(DatabaseDevice&, const ScannedFrame&, FrameAnswer&)> action,
@@ -114,7 +100,7 @@ void register_transfer_handler(
     register_frame_handler(sim, HeaderKind::control, code,
                            [device, action, code](Simulator& simulator, const ScannedFrame& frame,
                                                   FrameAnswer& answer) {
-                               if (answer_accepts(simulator, code))
+                               if (next_answer_accepts(simulator.rules, HeaderKind::control, code))
                                    action(*device, frame, answer);
                            });
 }

@@ -21,6 +21,9 @@ using namespace std::chrono_literals;
 constexpr auto silence_ends_frame = 200ms;
 // After `quit`, output still queued gets this long to leave; a line nobody reads never drains.
 constexpr auto quit_drain_limit = 2s;
+// A program's close is seen a moment before its advisory lock goes: the port is looked at
+// again after this long.
+constexpr auto release_recheck = 100ms;
 // 38400 baud with 8 data bits, no parity and 2 stop bits (plus the start bit): 11 bits a byte.
 constexpr double paced_bytes_per_second = 38400.0 / 11.0;
 constexpr std::size_t max_script_line = 4u << 20;
@@ -43,26 +46,35 @@ struct Pacer {
     std::size_t sent = 0;
 };
 
-SimClock::time_point pace_due(const Pacer& pacer) {
-    return pacer.origin +
-           std::chrono::duration_cast<SimClock::duration>(std::chrono::duration<double>(
-               static_cast<double>(pacer.sent) / paced_bytes_per_second));
+// Time from one byte sent to the next: the script's gap, the real line's pace, or zero (as
+// fast as the line takes them).
+SimClock::duration byte_interval(const Simulator& sim, bool pace) {
+    if (sim.byte_gap_ms > 0)
+        return std::chrono::milliseconds(sim.byte_gap_ms);
+    if (pace)
+        return std::chrono::duration_cast<SimClock::duration>(
+            std::chrono::duration<double>(1.0 / paced_bytes_per_second));
+    return SimClock::duration::zero();
 }
 
-std::size_t bytes_allowed(Simulator& sim, Pacer& pacer, bool pace, SimClock::time_point now) {
-    if (!pace)
+SimClock::time_point pace_due(const Pacer& pacer, SimClock::duration interval) {
+    return pacer.origin + interval * static_cast<SimClock::rep>(pacer.sent);
+}
+
+std::size_t bytes_allowed(Simulator& sim, Pacer& pacer, SimClock::duration interval,
+                          SimClock::time_point now) {
+    if (interval == SimClock::duration::zero())
         return sim.output.size();
     if (!pacer.running) {
         pacer = {true, now, 0};
         return 1;
     }
-    const double elapsed = std::chrono::duration<double>(now - pacer.origin).count();
-    const auto due = static_cast<std::size_t>(elapsed * paced_bytes_per_second) + 1;
+    const auto due = static_cast<std::size_t>((now - pacer.origin) / interval) + 1;
     return due > pacer.sent ? std::min(due - pacer.sent, sim.output.size()) : 0;
 }
 
-void write_output(Simulator& sim, int line_fd, Pacer& pacer, bool pace) {
-    std::size_t allowed = bytes_allowed(sim, pacer, pace, SimClock::now());
+void write_output(Simulator& sim, int line_fd, Pacer& pacer, SimClock::duration interval) {
+    std::size_t allowed = bytes_allowed(sim, pacer, interval, SimClock::now());
     while (allowed > 0 && !sim.output.empty()) {
         std::array<std::uint8_t, io_chunk> chunk{};
         const std::size_t count = std::min({allowed, sim.output.size(), chunk.size()});
@@ -194,8 +206,11 @@ int open_stop_signals() {
     return ::signalfd(-1, &stops, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
-int run_device_loop(Simulator& sim, int line_fd, int script_fd, int stop_fd, std::FILE* acks,
-                    bool pace) {
+int run_device_loop(Simulator& sim, PseudoTerminal& terminal, int script_fd, int stop_fd,
+                    std::FILE* acks, bool pace) {
+    const int line_fd = terminal.master;
+    constexpr auto no_recheck = SimClock::time_point::max();
+    SimClock::time_point release_recheck_at = no_recheck;
     FrameScanner scanner;
     SimClock::time_point last_input;
     ScriptInput input;
@@ -206,13 +221,19 @@ int run_device_loop(Simulator& sim, int line_fd, int script_fd, int stop_fd, std
         const int status = run_script(sim, input, acks);
         if (status != keep_running)
             return status;
-        write_output(sim, line_fd, pacer, pace);
+        release_delayed_output(sim, SimClock::now());
+        const SimClock::duration interval = byte_interval(sim, pace);
+        write_output(sim, line_fd, pacer, interval);
         const auto now = SimClock::now();
         if (sim.quit_requested) {
             if (!quit_deadline)
                 quit_deadline = now + quit_drain_limit;
-            if (sim.output.empty() || now >= *quit_deadline)
+            if ((sim.output.empty() && sim.delayed_output.empty()) || now >= *quit_deadline)
                 return 0;
+        }
+        if (now >= release_recheck_at) {
+            release_abandoned_port(terminal);
+            release_recheck_at = no_recheck;
         }
         if (has_incomplete_frame(scanner) && now - last_input >= silence_ends_frame)
             drop_incomplete_frame(scanner);
@@ -222,19 +243,24 @@ int run_device_loop(Simulator& sim, int line_fd, int script_fd, int stop_fd, std
             events.push_back(ack_ready(sim) ? now : sim.script_resume_at);
         if (has_incomplete_frame(scanner))
             events.push_back(last_input + silence_ends_frame);
-        const bool output_due = !sim.output.empty() && (!pace || pace_due(pacer) <= now);
+        const bool output_due = !sim.output.empty() && (interval == SimClock::duration::zero() ||
+                                                        pace_due(pacer, interval) <= now);
         if (!sim.output.empty() && !output_due)
-            events.push_back(pace_due(pacer));
+            events.push_back(pace_due(pacer, interval));
+        if (!sim.delayed_output.empty())
+            events.push_back(sim.delayed_output.front().due);
         if (quit_deadline)
             events.push_back(*quit_deadline);
+        events.push_back(release_recheck_at); // max() is no event
         // Bytes that made no frame are in the log before the device waits for more.
         if (traffic_log_on() && !has_incomplete_frame(scanner) && sim.output.empty())
             traffic_log_end_burst();
 
-        std::array<pollfd, 3> watched = {{
+        std::array<pollfd, 4> watched = {{
             {stop_fd, POLLIN, 0},
             {line_fd, static_cast<short>(POLLIN | (output_due ? POLLOUT : 0)), 0},
             {input.fd, POLLIN, 0}, // a negative descriptor is skipped
+            {terminal.close_watch, POLLIN, 0},
         }};
         if (::poll(watched.data(), watched.size(), poll_timeout(now, events)) < 0) {
             if (errno == EINTR)
@@ -244,6 +270,8 @@ int run_device_loop(Simulator& sim, int line_fd, int script_fd, int stop_fd, std
         }
         if (watched[0].revents)
             return 0;
+        if (watched[3].revents && release_abandoned_port(terminal))
+            release_recheck_at = SimClock::now() + release_recheck;
         if (watched[1].revents & POLLIN)
             read_line_bytes(sim, line_fd, scanner, last_input);
         if (watched[2].revents && !read_script_bytes(input)) {

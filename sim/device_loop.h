@@ -2,6 +2,7 @@
 // descriptor, answers and messages back onto the line. It sleeps in poll() between events.
 #pragma once
 
+#include "sim/pseudo_terminal.h"
 #include "sim/simulator.h"
 
 #include <cstdio>
@@ -10,7 +11,8 @@
 // of them arrives (so that the loop ends cleanly and the link is removed), or -1.
 int open_stop_signals();
 
-// Runs until `quit`, a stop signal, or a malformed script line. Acknowledgements go to
-// `acks`. Returns the exit status: 0, or 2 after a malformed line (reported on stderr).
-int run_device_loop(Simulator& sim, int line_fd, int script_fd, int stop_fd, std::FILE* acks,
-                    bool pace);
+// Runs on the terminal's master until `quit`, a stop signal, or a malformed script line, and
+// releases the port when a program that held it was killed. Acknowledgements go to `acks`.
+// Returns the exit status: 0, or 2 after a malformed line (reported on stderr).
+int run_device_loop(Simulator& sim, PseudoTerminal& terminal, int script_fd, int stop_fd,
+                    std::FILE* acks, bool pace);

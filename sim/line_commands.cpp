@@ -60,14 +60,8 @@ ScriptOutcome set_silent(Simulator& sim, const std::vector<std::string>& args,
 ScriptOutcome set_stray(Simulator& sim, const std::vector<std::string>& args,
                         std::string& message) {
     ReplyRule* rule = rule_argument(sim, args[0], message);
-    long count = 0;
-    if (!rule)
+    if (!rule || !parse_argument(args[1], "COUNT", max_stray_count, rule->stray_count, message))
         return ScriptOutcome::malformed;
-    if (!parse_number(args[1], 0, max_stray_count, count)) {
-        message = "COUNT '" + args[1] + "' is not 0.." + std::to_string(max_stray_count);
-        return ScriptOutcome::malformed;
-    }
-    rule->stray_count = static_cast<int>(count);
     return ScriptOutcome::applied;
 }
 
@@ -97,10 +91,32 @@ ScriptOutcome set_sequence(Simulator& sim, const std::vector<std::string>& args,
     return ScriptOutcome::applied;
 }
 
+ScriptOutcome set_delay(Simulator& sim, const std::vector<std::string>& args,
+                        std::string& message) {
+    int ms = 0;
+    if (!parse_argument(args[1], "MS", max_wait_ms, ms, message))
+        return ScriptOutcome::malformed;
+    if (args[0] == "all") {
+        sim.rules.delay_all_ms = ms;
+        return ScriptOutcome::applied;
+    }
+    ReplyRule* rule = rule_argument(sim, args[0], message);
+    if (!rule)
+        return ScriptOutcome::malformed;
+    rule->delay_ms = ms;
+    return ScriptOutcome::applied;
+}
+
+ScriptOutcome set_gap(Simulator& sim, const std::vector<std::string>& args, std::string& message) {
+    return parse_argument(args[0], "MS", max_wait_ms, sim.byte_gap_ms, message)
+               ? ScriptOutcome::applied
+               : ScriptOutcome::malformed;
+}
+
 ScriptOutcome reset_rules(Simulator& sim, const std::vector<std::string>& args,
                           std::string& message) {
     if (args.empty()) {
-        sim.rules.by_code.clear();
+        sim.rules = {};
         return ScriptOutcome::applied;
     }
     int code = 0;
@@ -142,11 +158,9 @@ ScriptOutcome send_file(Simulator& sim, const std::vector<std::string>& args,
 }
 
 ScriptOutcome wait_ms(Simulator& sim, const std::vector<std::string>& args, std::string& message) {
-    long ms = 0;
-    if (!parse_number(args[0], 0, max_wait_ms, ms)) {
-        message = "MS '" + args[0] + "' is not 0.." + std::to_string(max_wait_ms);
+    int ms = 0;
+    if (!parse_argument(args[0], "MS", max_wait_ms, ms, message))
         return ScriptOutcome::malformed;
-    }
     sim.script_resume_at = SimClock::now() + std::chrono::milliseconds(ms);
     return ScriptOutcome::applied;
 }
@@ -174,6 +188,14 @@ void register_line_commands(Simulator& sim) {
                              "answer the next frames of CODE with V1, V2, ... (a value or "
                              "'silent'), then as before",
                              2, 64, set_sequence});
+    register_script_command(sim, "delay",
+                            {"CODE|all MS",
+                             "answer frames of CODE (or every frame) MS milliseconds after their "
+                             "last byte",
+                             2, 2, set_delay});
+    register_script_command(
+        sim, "gap",
+        {"MS", "send every byte MS milliseconds after the one before (0: off)", 1, 1, set_gap});
     register_script_command(
         sim, "reset",
         {"[CODE]", "answer every code (or CODE) with its plain result again", 0, 1, reset_rules});

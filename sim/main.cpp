@@ -49,8 +49,7 @@ int main(int argc, char** argv) {
     traffic_log_port(options.port, device_path ? device_path : terminal.link_path, true);
     std::printf("ready COM%d\n", options.port);
     std::fflush(stdout);
-    const int status =
-        run_device_loop(sim, terminal.master, STDIN_FILENO, stop_fd, stdout, options.pace);
+    const int status = run_device_loop(sim, terminal, STDIN_FILENO, stop_fd, stdout, options.pace);
     close_pseudo_terminal(terminal);
     std::fclose(sim.record);
     return status;

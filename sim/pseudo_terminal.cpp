@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -45,6 +48,10 @@ int open_linked_pseudo_terminal(const std::string& folder, int port, PseudoTermi
     if (terminal.slave < 0)
         return fail(terminal, error, std::string("cannot open ") + slave_name);
     make_raw(terminal.slave);
+    terminal.close_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (terminal.close_watch < 0 || ::inotify_add_watch(terminal.close_watch, slave_name,
+                                                        IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0)
+        return fail(terminal, error, std::string("cannot watch ") + slave_name);
 
     const std::string link_path = folder + "/COM" + std::to_string(port);
     struct stat entry {};
@@ -61,11 +68,27 @@ int open_linked_pseudo_terminal(const std::string& folder, int port, PseudoTermi
     return 1;
 }
 
+int release_abandoned_port(PseudoTerminal& terminal) {
+    char events[4096];
+    while (::read(terminal.close_watch, events, sizeof events) > 0) {
+    }
+    int exclusive = 0;
+    if (::ioctl(terminal.slave, TIOCGEXCL, &exclusive) != 0 || !exclusive)
+        return 0;
+    if (::flock(terminal.slave, LOCK_EX | LOCK_NB) != 0)
+        return 1;
+    // Unlocked before the flag is cleared: while the flag is still set no other program can
+    // open the port, so none can find it open but locked by us.
+    ::flock(terminal.slave, LOCK_UN);
+    ::ioctl(terminal.slave, TIOCNXCL);
+    return 0;
+}
+
 void close_pseudo_terminal(PseudoTerminal& terminal) {
     if (!terminal.link_path.empty())
         ::unlink(terminal.link_path.c_str());
     terminal.link_path.clear();
-    for (int* fd : {&terminal.slave, &terminal.master}) {
+    for (int* fd : {&terminal.slave, &terminal.master, &terminal.close_watch}) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;

@@ -8,6 +8,8 @@ struct PseudoTerminal {
     // Kept open by the device itself, so that the line does not read as hung up before the
     // program opens it and so that its line settings persist between the program's opens.
     int slave = -1;
+    // Readable when a program closes the slave, also by being killed (inotify).
+    int close_watch = -1;
     std::string link_path;
 };
 
@@ -15,6 +17,13 @@ struct PseudoTerminal {
 // link of that name is replaced. Returns 1, or 0 with `error` set.
 int open_linked_pseudo_terminal(const std::string& folder, int port, PseudoTerminal& terminal,
                                 std::string& error);
+
+// A program that was killed leaves the terminal's exclusive flag set, and because the device
+// keeps the slave open the flag would lock every later program of a normal user out. When the
+// flag is set but no program holds the advisory lock any more, the flag is cleared. Empties the
+// close watch. Returns 1 when a program still holds the port (or seems to: the lock of a
+// program that is just ending may outlive its close by a moment), else 0.
+int release_abandoned_port(PseudoTerminal& terminal);
 
 // Removes the link and closes both sides.
 void close_pseudo_terminal(PseudoTerminal& terminal);

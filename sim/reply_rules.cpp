@@ -4,6 +4,29 @@ ReplyRule& reply_rule(ReplyRules& rules, HeaderKind kind, int code) {
     return rules.by_code[{kind, code}];
 }
 
+bool has_reply_rule(const ReplyRules& rules, HeaderKind kind, int code) {
+    return rules.by_code.count({kind, code}) != 0;
+}
+
+bool next_answer_accepts(const ReplyRules& rules, HeaderKind kind, int code) {
+    const auto found = rules.by_code.find({kind, code});
+    if (found == rules.by_code.end())
+        return true;
+    const ReplyRule& rule = found->second;
+    if (rule.silent)
+        return false;
+    if (!rule.sequence.empty())
+        return rule.sequence.front() == 1;
+    return !rule.result || *rule.result == 1;
+}
+
+int reply_delay_ms(const ReplyRules& rules, HeaderKind kind, int code) {
+    const auto found = rules.by_code.find({kind, code});
+    if (found != rules.by_code.end() && found->second.delay_ms)
+        return *found->second.delay_ms;
+    return rules.delay_all_ms;
+}
+
 std::vector<std::uint8_t> reply_bytes(ReplyRules& rules, HeaderKind kind, int code,
                                       int device_result, bool passed_checks,
                                       const std::vector<std::uint8_t>& after_result) {

@@ -25,13 +25,25 @@ struct ReplyRule {
     bool silent = false;
     int stray_count = 0;
     std::optional<int> broken_second_byte;
+    std::optional<int> delay_ms; // the answer leaves this long after the frame's last byte
 };
 
 struct ReplyRules {
     std::map<std::pair<HeaderKind, int>, ReplyRule> by_code;
+    int delay_all_ms = 0; // for every frame without a delay of its own code
 };
 
 ReplyRule& reply_rule(ReplyRules& rules, HeaderKind kind, int code);
+
+// Whether the script set a rule for the code: its answer then follows the rule.
+bool has_reply_rule(const ReplyRules& rules, HeaderKind kind, int code);
+
+// Whether the next answer to a sound frame of the code accepts it (result 1): a frame that the
+// script makes the device refuse or leave unanswered changes nothing in the device.
+bool next_answer_accepts(const ReplyRules& rules, HeaderKind kind, int code);
+
+// Milliseconds between a frame's last byte and its answer.
+int reply_delay_ms(const ReplyRules& rules, HeaderKind kind, int code);
 
 // The bytes that answer a frame whose own result is `device_result`, followed by
 // `after_result`. A frame that failed its checks keeps its error result, but faults still

@@ -1,7 +1,7 @@
 // Sampling on the simulated device: sample buffers from the seeded image generator, and the
 // device's requests for stored samples with the bytes the control program sends back.
-#include "database/sample_generator.h"
 #include "sim/modules.h"
+#include "sim/sample_generator.h"
 #include "sim/script_line.h"
 
 #include <algorithm>

@@ -51,6 +51,17 @@ int parse_number(const std::string& word, long low, long high, long& value) {
     return 1;
 }
 
+int parse_argument(const std::string& word, const char* name, long high, int& value,
+                   std::string& message) {
+    long parsed = 0;
+    if (!parse_number(word, 0, high, parsed)) {
+        message = std::string(name) + " '" + word + "' is not 0.." + std::to_string(high);
+        return 0;
+    }
+    value = static_cast<int>(parsed);
+    return 1;
+}
+
 int parse_hex_bytes(const std::vector<std::string>& words, std::vector<std::uint8_t>& bytes) {
     std::vector<std::uint8_t> parsed;
     for (const auto& word : words) {

@@ -1,5 +1,6 @@
 #include "sim/simulator.h"
 
+#include "link/commands.h"
 #include "link/traffic_log.h"
 #include "link/traffic_log_format.h"
 #include "sim/frame_record.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr int result_header_error = 2;
 constexpr int result_checksum_error = 3;
 constexpr int result_size_error = 5;
+constexpr int result_wrong_command = 7;
 
 int check_result(FrameCheck check) {
     switch (check) {
@@ -29,6 +31,18 @@ const FrameHandler* handler_for(const Simulator& sim, HeaderKind kind, int code)
     if (found == sim.frame_handlers.end())
         found = sim.frame_handlers.find({kind, any_code});
     return found == sim.frame_handlers.end() ? nullptr : &found->second;
+}
+
+// Queues answer bytes at once, or holds them back for the frame's reply delay.
+void queue_answer(Simulator& sim, const std::vector<std::uint8_t>& bytes, const std::string& what,
+                  int delay_ms) {
+    if (bytes.empty())
+        return;
+    if (delay_ms > 0)
+        sim.delayed_output.push_back(
+            {SimClock::now() + std::chrono::milliseconds(delay_ms), bytes, what});
+    else
+        queue_output(sim, bytes, what);
 }
 
 } // namespace
@@ -83,20 +97,36 @@ void handle_frame(Simulator& sim, const ScannedFrame& frame) {
         std::fflush(sim.record);
     }
     const FrameCheck check = check_frame(frame);
+    const int code = frame_code(frame);
     FrameAnswer answer;
     answer.result = check_result(check);
     if (check == FrameCheck::ok) {
-        if (const FrameHandler* handler = handler_for(sim, frame.kind, frame_code(frame)))
+        if (const FrameHandler* handler = handler_for(sim, frame.kind, code))
             (*handler)(sim, frame, answer);
+        else
+            answer.result = result_wrong_command;
     }
-    if (answer.own_reply)
-        queue_output(sim, *answer.own_reply, "reply");
-    else
-        queue_output(sim,
-                     reply_bytes(sim.rules, frame.kind, frame_code(frame), answer.result,
-                                 check == FrameCheck::ok, answer.after_result),
-                     traffic_log_on() ? acknowledgement_note(answer.result) : std::string());
-    queue_output(sim, answer.follow_up);
+    // A rule of the script decides the answer of its code, also over a handler's own layout.
+    const bool own_layout = answer.own_reply && !has_reply_rule(sim.rules, frame.kind, code);
+    const std::vector<std::uint8_t> reply =
+        own_layout ? *answer.own_reply
+                   : reply_bytes(sim.rules, frame.kind, code, answer.result,
+                                 check == FrameCheck::ok, answer.after_result);
+    const std::string reply_note =
+        !traffic_log_on() ? std::string()
+        : own_layout      ? std::string("reply")
+                          : acknowledgement_note(answer.result, command_result_text(answer.result));
+    // A message of the device's own leaves right after the answer, after the same delay.
+    const int delay_ms = reply_delay_ms(sim.rules, frame.kind, code);
+    queue_answer(sim, reply, reply_note, delay_ms);
+    queue_answer(sim, answer.follow_up, {}, delay_ms);
+}
+
+void release_delayed_output(Simulator& sim, SimClock::time_point now) {
+    while (!sim.delayed_output.empty() && sim.delayed_output.front().due <= now) {
+        queue_output(sim, sim.delayed_output.front().bytes, sim.delayed_output.front().what);
+        sim.delayed_output.pop_front();
+    }
 }
 
 ScriptOutcome run_script_command(Simulator& sim, const std::vector<std::string>& words,

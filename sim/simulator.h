@@ -34,6 +34,7 @@ struct FrameAnswer {
 };
 
 struct Simulator;
+using SimClock = std::chrono::steady_clock;
 using FrameHandler = std::function<void(Simulator&, const ScannedFrame&, FrameAnswer&)>;
 // Registered under any_code, a handler takes every frame of its header kind that has no
 // handler of its own code.
@@ -53,7 +54,11 @@ struct ScriptCommand {
     ScriptAction action;
 };
 
-using SimClock = std::chrono::steady_clock;
+struct DelayedOutput {
+    SimClock::time_point due;
+    std::vector<std::uint8_t> bytes;
+    std::string what; // for a traffic log, as queue_output takes it
+};
 
 struct Simulator {
     DeviceState state;
@@ -65,6 +70,10 @@ struct Simulator {
     // at which each ends.
     std::deque<std::pair<std::size_t, std::string>> output_notes;
     std::size_t output_sent = 0; // bytes put on the line so far
+    // Answers held back by a reply delay, in the order they are due, with what they are.
+    std::deque<DelayedOutput> delayed_output;
+    // Time between two bytes the device sends (0: as fast as the line takes them).
+    int byte_gap_ms = 0;
     std::FILE* record = nullptr; // the frame record, when one is kept
     SimClock::time_point started = SimClock::now();
     // A script command that takes time holds the next one back until then, or until every
@@ -88,8 +97,13 @@ void queue_output(Simulator& sim, const std::vector<std::uint8_t>& bytes,
 void take_sent_output(Simulator& sim, std::size_t count, std::int64_t since_ns);
 long elapsed_ms(const Simulator& sim);
 
-// Records a received frame, lets its handler act, and queues the answer.
+// Records a received frame, lets its handler act, and queues the answer (or holds it back
+// for the frame's reply delay). A sound control frame of a code that no module knows is
+// answered with result 7, "Wrong number of command".
 void handle_frame(Simulator& sim, const ScannedFrame& frame);
+
+// Moves the delayed answers that are due by `now` into the output.
+void release_delayed_output(Simulator& sim, SimClock::time_point now);
 
 // Runs the script command of a line's words (not empty).
 ScriptOutcome run_script_command(Simulator& sim, const std::vector<std::string>& words,

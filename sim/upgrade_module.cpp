@@ -29,16 +29,6 @@ UpgradeReplyPlan* plan_argument(UpgradeController& controller, const std::string
     return &controller.plans[static_cast<std::size_t>(kind)];
 }
 
-bool count_argument(const std::string& word, int& count, std::string& message) {
-    long value = 0;
-    if (!parse_number(word, 0, max_stray_count, value)) {
-        message = "COUNT '" + word + "' is not 0.." + std::to_string(max_stray_count);
-        return false;
-    }
-    count = static_cast<int>(value);
-    return true;
-}
-
 ScriptCommand reply_command(const Controller& controller) {
     return {"KIND CODE|silent...",
             "answer successive valid KIND frames (switch, connect, write, test) with these; "
@@ -76,7 +66,7 @@ ScriptCommand stray_command(const Controller& controller, bool before_start) {
                                        std::string& message) {
                 UpgradeReplyPlan* plan = plan_argument(*controller, args[0], message);
                 int count = 0;
-                if (!plan || !count_argument(args[1], count, message))
+                if (!plan || !parse_argument(args[1], "COUNT", max_stray_count, count, message))
                     return ScriptOutcome::malformed;
                 (before_start ? plan->stray_before_start : plan->stray_before_second) = count;
                 return ScriptOutcome::applied;
@@ -142,7 +132,15 @@ void register_upgrade_module(Simulator& sim) {
                                              FrameAnswer& reply) {
         reply.own_reply = answer_upgrade_frame(*controller, frame.bytes.data(), frame.bytes.size());
     };
-    register_frame_handler(sim, HeaderKind::control, switch_to_upgrade_code, answer);
+    // The switch is a command of the control program's kind: the script's rules for code 16
+    // (result, silent, sequence, ...) answer it like any other code, and a switch that they
+    // refuse or leave unanswered does not enter the upgrade regime.
+    const FrameHandler answer_switch = [answer](Simulator& device, const ScannedFrame& frame,
+                                                FrameAnswer& reply) {
+        if (next_answer_accepts(device.rules, HeaderKind::control, switch_to_upgrade_code))
+            answer(device, frame, reply);
+    };
+    register_frame_handler(sim, HeaderKind::control, switch_to_upgrade_code, answer_switch);
     register_frame_handler(sim, HeaderKind::upgrade, any_code, answer);
     register_script_command(sim, "upgrade-reply", reply_command(controller));
     register_script_command(sim, "upgrade-stray", stray_command(controller, true));

@@ -2,7 +2,7 @@
 
 #include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 
 #include <algorithm>
 #include <climits>

@@ -2,8 +2,9 @@
 // the working folder, n counting up from the highest number found at start-up. Files live in
 // an explicit folder; the program passes "." (the working folder).
 //
-// A received dump: counter + 1; write_dump_file (on failure show cant_write_text of
-// analysis/results_file.h with dump_file_name, red); the line is analyse_dump(counter, buffer,
+// A received dump: write_dump_file as counter + 1 (on failure show cant_write_text of
+// analysis/results_file.h with dump_file_name, red, and stop: no number is used, no line
+// listed); then counter + 1; the line is analyse_dump(counter, buffer,
 // 16048) of analysis/dump_analysis.h, appended while the list holds fewer than
 // dump_lines_capacity lines, else dump_lines_full_text (red); the panel shows the counter.
 #pragma once

@@ -1,6 +1,6 @@
 #include "traffic/sample_receipt.h"
 
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 
 const char* wrong_target_text(int sampling_target_state) {
     switch (sampling_target_state) {

@@ -3,7 +3,7 @@
 // files ("*.bin") that the device's requests walk through, one file a request.
 #pragma once
 
-#include "database/sample_files.h"
+#include "traffic/sample_files.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
-// The dispatcher's handling of the two sample messages: a sample buffer received while
-// sampling is on becomes the next numbered sample file of the selected row and side, and a
-// request for a stored sample is answered with the next file of the "*.bin" listing.
+// The device's requests for stored samples: each is answered with the next file of the "*.bin"
+// listing, named in a panel of the ANALYSIS page. (Sample buffers go to the SAMPLING page's
+// sampling control.)
 #pragma once
 
 #include "traffic/sample_receipt.h"
@@ -12,8 +12,6 @@ extern ClassSimpleGraphics* sample_file_panel;
 // The stored sample files the requests walk through, taken at start-up.
 extern SampleListing sample_listing;
 
-// A 1566-byte message in the receive buffer.
-void on_sample_buffer();
 // A 20-byte message: the device asks for the next stored sample.
 void on_sample_request();
 

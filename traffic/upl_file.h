@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr const char* upl_line_end = "\r\n";
-
 // "COR=" + the MC percentage.
 std::string upl_cor_line(int mc_percent);
 

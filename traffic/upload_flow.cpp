@@ -1,13 +1,12 @@
 #include "traffic/upload_flow.h"
 
+#include "files/file_texts.h"
+#include "link/commands.h"
+#include "link/frames.h"
 #include "traffic/upl_file.h"
 #include "traffic/upload_image_decoder.h"
 
 namespace {
-
-constexpr int request_upload = 3;
-constexpr int continue_upload = 6;
-constexpr int end_transfer = 8;
 
 void end_upload(UploadState& state) {
     state.upload_row = 0;
@@ -24,37 +23,37 @@ void drop_file(const UploadState& state, const UplFileEnder& end_file) {
 void abandon(UploadState& state, const DeviceExchange& exchange, int result,
              const UplFileEnder& end_file) {
     exchange.show_command_error(result);
-    exchange.send_command(end_transfer);
+    exchange.send_command(command_end_transfer);
     drop_file(state, end_file);
     end_upload(state);
 }
 
 void fail_to_write(UploadState& state, const DeviceExchange& exchange,
                    const UplFileEnder& end_file) {
-    exchange.show_error(upload_cant_write_text(state.upload_file_name));
-    exchange.send_command(end_transfer);
+    exchange.show_error(cant_write_text(state.upload_file_name));
+    exchange.send_command(command_end_transfer);
     drop_file(state, end_file);
     end_upload(state);
 }
 
+// The last image arrived: the device ends the upload with command 8 as always, whether or not
+// the file could be put in place.
 void complete(UploadState& state, const DeviceExchange& exchange, const UplFileEnder& end_file) {
     if (end_file && end_file(state.upload_file_name, true) != 1) {
-        fail_to_write(state, exchange, end_file);
-        return;
+        exchange.show_error(cant_write_text(state.upload_file_name));
+        drop_file(state, end_file);
+    } else {
+        exchange.show_info(state.upload_file_name + " created");
     }
-    exchange.show_info(state.upload_file_name + " created");
-    command_with_retries(exchange, end_transfer); // a failure here is not reported
+    send_with_retries(exchange.send_command,
+                      command_end_transfer); // a failure here is not reported
     end_upload(state);
 }
 
 } // namespace
 
-std::string upload_cant_write_text(const std::string& file_name) {
-    return "Can't write " + file_name;
-}
-
-int upload_button(const DeviceExchange& exchange) {
-    const int result = command_with_retries(exchange, request_upload);
+int request_upload(const DeviceExchange& exchange) {
+    const int result = send_with_retries(exchange.send_command, command_request_upload);
     if (result != 1) {
         exchange.show_command_error(result);
         return 0;
@@ -72,9 +71,13 @@ int on_table_message(UploadState& state, const std::uint8_t* message, std::size_
         exchange.show_error(wrong_upload_crc_text);
         return 0;
     }
+    // A new table replaces an upload that did not finish: its partly written file goes first,
+    // whatever name the new one has.
+    drop_file(state, end_file);
+    end_upload(state);
     read_upload_table(message, length, state.table);
     exchange.show_info(uploaded_table_text);
-    const int result = command_with_retries(exchange, continue_upload);
+    const int result = send_with_retries(exchange.send_command, command_continue_upload);
     if (result != 1) {
         abandon(state, exchange, result, end_file);
         return 0;
@@ -122,7 +125,7 @@ int on_image_message(UploadState& state, const std::uint8_t* message, std::size_
         complete(state, exchange, end_file);
         return 1;
     }
-    const int result = exchange.send_command(continue_upload);
+    const int result = exchange.send_command(command_continue_upload);
     if (result != 1)
         abandon(state, exchange, result, end_file);
     return 1;

@@ -8,7 +8,7 @@
 // is ignored and never written to a stale file.
 #pragma once
 
-#include "database/device_exchange.h"
+#include "link/device_exchange.h"
 #include "traffic/upload_table.h"
 
 #include <cstddef>
@@ -39,12 +39,9 @@ inline constexpr const char* uploading_table_text = "Uploading NAME/NOMINAL/NUM 
 inline constexpr const char* uploaded_table_text = "Uploaded NAME/NOMINAL/NUM from VARDEN";
 inline constexpr const char* wrong_upload_crc_text = "Wrong CRC of UPLOAD buffer";
 
-// "Can't write " + file name: a ".UPL" file that cannot be written ends the upload.
-std::string upload_cant_write_text(const std::string& file_name);
-
-// `upload_button`: command 3 (three tries); on success shows "Uploading NAME/NOMINAL/NUM from
-// VARDEN ...". Returns 1, or 0 after showing the error of the last result.
-int upload_button(const DeviceExchange& exchange);
+// "Upload DB from VARDEN": command 3 (three tries); on success shows "Uploading
+// NAME/NOMINAL/NUM from VARDEN ...". Returns 1, or 0 after showing the error of the last result.
+int request_upload(const DeviceExchange& exchange);
 
 // A 2666-byte table message. A wrong sum shows "Wrong CRC of UPLOAD buffer" and sends nothing.
 // Otherwise the table is kept, command 6 sent (three tries; on failure the error, then command

@@ -1,6 +1,7 @@
 #include "traffic/upload_image_decoder.h"
 
 #include "database/image_data.h"
+#include "files/folder_files.h"
 #include "traffic/upl_file.h"
 
 #include <array>
@@ -13,7 +14,7 @@ constexpr int tail_group_values = 24;
 std::string empty_lines(int count) {
     std::string lines;
     for (int i = 0; i < count; ++i)
-        lines += upl_line_end;
+        lines += line_end;
     return lines;
 }
 

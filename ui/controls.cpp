@@ -23,6 +23,10 @@ void ClassControl::on_command(CommandWord, CommandParam) {}
 void ClassControl::on_repaint(CommandWord, CommandParam) {}
 
 void ClassControl::show(bool on) {
+    // Hidden with the focus, Qt would hand it on to the next control as if Tab were pressed;
+    // the focus is dropped instead, so no list reports gaining it.
+    if (!on && window->hasFocus())
+        window->clearFocus();
     window->setVisible(on);
     if (on)
         window->repaint();
@@ -40,7 +44,7 @@ void run_on_click(CommandWord word, ClickCallback callback) {
 
 void ClassPushButton::set_text(const TextString& text) {
     label = text;
-    static_cast<QPushButton*>(window)->setText(to_qstring(text));
+    button->setText(to_qstring(text));
 }
 
 void ClassPushButton::on_command(CommandWord word, CommandParam) {
@@ -49,57 +53,44 @@ void ClassPushButton::on_command(CommandWord word, CommandParam) {
 
 void ClassRadioButton::set_text(const TextString& text) {
     label = text;
-    static_cast<QRadioButton*>(window)->setText(to_qstring(text));
+    button->setText(to_qstring(text));
 }
 
 void ClassRadioButton::set_checked() {
-    static_cast<QRadioButton*>(window)->setChecked(true);
+    button->setChecked(true);
 }
 
 int ClassRadioButton::check_state() const {
-    return static_cast<QRadioButton*>(window)->isChecked() ? 1 : 2;
+    return button->isChecked() ? 1 : 2;
 }
 
 void ClassRadioButton::on_command(CommandWord word, CommandParam) {
     run_on_click(word, click_callback);
 }
 
-namespace {
-
-QListWidget* as_list(QWidget* widget) {
-    return static_cast<QListWidget*>(widget);
-}
-
-QComboBox* as_combo(QWidget* widget) {
-    return static_cast<QComboBox*>(widget);
-}
-
-} // namespace
-
 void ClassListBox::set_text(const TextString& new_text) {
     text = new_text;
-    if (is_combo && as_combo(window)->isEditable())
-        as_combo(window)->setEditText(to_qstring(new_text));
+    if (is_combo && combo->isEditable())
+        combo->setEditText(to_qstring(new_text));
 }
 
 TextString ClassListBox::get_text() {
     if (is_combo)
-        text = from_qstring(as_combo(window)->currentText(), combo_read_limit);
+        text = from_qstring(combo->currentText(), combo_read_limit);
     return text;
 }
 
 int ClassListBox::add_item(const TextString& item) {
     if (is_combo) {
         // A combo box selects its first item by itself; the caller decides what is selected.
-        QComboBox* combo = as_combo(window);
         const int selected_before = combo->currentIndex();
         combo->addItem(to_qstring(item));
         if (selected_before < 0)
             combo->setCurrentIndex(-1);
         return combo->count() - 1;
     }
-    as_list(window)->addItem(to_qstring(item));
-    return as_list(window)->count() - 1;
+    list->addItem(to_qstring(item));
+    return list->count() - 1;
 }
 
 int ClassListBox::add_item_selected(const TextString& item) {
@@ -121,9 +112,9 @@ void ClassListBox::select_prefix(const TextString& prefix) {
 
 void ClassListBox::clear_items() {
     if (is_combo)
-        as_combo(window)->clear();
+        combo->clear();
     else
-        as_list(window)->clear();
+        list->clear();
 }
 
 int ClassListBox::fill_items(std::span<const TextString> items, int selected) {
@@ -141,14 +132,14 @@ int ClassListBox::fill_items(std::span<const TextString> items, int selected) {
 }
 
 int ClassListBox::item_count() const {
-    return is_combo ? as_combo(window)->count() : as_list(window)->count();
+    return is_combo ? combo->count() : list->count();
 }
 
 int ClassListBox::highest_selected_index() const {
     if (is_combo)
-        return as_combo(window)->currentIndex();
+        return combo->currentIndex();
     int highest = -1;
-    for (const QModelIndex& index : as_list(window)->selectionModel()->selectedIndexes())
+    for (const QModelIndex& index : list->selectionModel()->selectedIndexes())
         highest = std::max(highest, index.row());
     return highest;
 }
@@ -156,7 +147,6 @@ int ClassListBox::highest_selected_index() const {
 int ClassListBox::top_index() const {
     if (is_combo || item_count() == 0)
         return 0;
-    const QListWidget* list = as_list(window);
     const QModelIndex top = list->indexAt(QPoint(0, 0));
     return top.isValid() ? top.row() : 0;
 }
@@ -164,8 +154,7 @@ int ClassListBox::top_index() const {
 TextString ClassListBox::item_text(int index) const {
     if (index < 0 || index >= item_count())
         return TextString();
-    const QString item =
-        is_combo ? as_combo(window)->itemText(index) : as_list(window)->item(index)->text();
+    const QString item = is_combo ? combo->itemText(index) : list->item(index)->text();
     return from_qstring(item, item.size());
 }
 
@@ -173,10 +162,9 @@ void ClassListBox::select_index(int index) {
     if (index < 0 || index >= item_count())
         index = -1;
     if (is_combo) {
-        as_combo(window)->setCurrentIndex(index);
+        combo->setCurrentIndex(index);
         return;
     }
-    QListWidget* list = as_list(window);
     if (index < 0) {
         list->clearSelection();
         return;
@@ -190,9 +178,9 @@ int ClassListBox::replace_item(int index, const TextString& item) {
     if (index < 0 || index >= item_count())
         return -1;
     if (is_combo)
-        as_combo(window)->setItemText(index, to_qstring(item));
+        combo->setItemText(index, to_qstring(item));
     else
-        as_list(window)->item(index)->setText(to_qstring(item));
+        list->item(index)->setText(to_qstring(item));
     select_index(index);
     return 1;
 }
@@ -201,8 +189,7 @@ void ClassListBox::on_command(CommandWord word, CommandParam) {
     switch (command_code(word)) {
     case notify_focus: last_selection = -1; break;
     case notify_combo_selected:
-        text =
-            is_combo ? from_qstring(as_combo(window)->currentText(), combo_selection_limit) : text;
+        text = is_combo ? from_qstring(combo->currentText(), combo_selection_limit) : text;
         text_changed = 1;
         if (callback)
             callback();
@@ -213,13 +200,11 @@ void ClassListBox::on_command(CommandWord word, CommandParam) {
 
 void ClassEditString::set_text(const TextString& new_text) {
     text = new_text;
-    auto* edit = static_cast<QLineEdit*>(window);
     edit->setText(to_qstring(new_text));
     edit->setModified(false);
 }
 
 TextString ClassEditString::get_text() {
-    auto* edit = static_cast<QLineEdit*>(window);
     text = from_qstring(edit->text(), edit_read_limit);
     edit->setModified(false);
     return text;

@@ -9,7 +9,12 @@
 #include <cstdint>
 #include <span>
 
+class QComboBox;
 class QFont;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
 class QWidget;
 
 // Button handlers and list callbacks are plain functions without arguments.
@@ -81,6 +86,7 @@ public:
 
     TextString label;
     ClickCallback click_callback = nullptr;
+    QPushButton* button = nullptr; // the widget, as its own class
 };
 
 class ClassRadioButton : public ClassControl {
@@ -94,6 +100,7 @@ public:
 
     TextString label;
     ClickCallback click_callback = nullptr;
+    QRadioButton* button = nullptr; // the widget, as its own class
 };
 
 // A list box, or a combo box when is_combo is set. Lists do not report selection changes:
@@ -140,6 +147,9 @@ public:
     int text_changed = 0;
     int last_selection = -1;
     bool is_combo = false;
+    // The widget, as its own class: the list, or the combo box when is_combo is set.
+    QListWidget* list = nullptr;
+    QComboBox* combo = nullptr;
 };
 
 class ClassEditString : public ClassControl {
@@ -149,6 +159,7 @@ public:
     TextString get_text();
 
     TextString text;
+    QLineEdit* edit = nullptr; // the widget, as its own class
 };
 
 class ClassStaticText : public ClassControl {

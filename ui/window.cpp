@@ -73,8 +73,34 @@ private:
     int column_width_;
 };
 
+// A list whose one selected row cannot be taken away: Ctrl+click and Ctrl+Space would
+// otherwise empty it, and the handlers polled for it would then load "no file".
+class SingleSelectionList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags flags =
+            QListWidget::selectionCommand(index, event);
+        if (selectionMode() == SingleSelection &&
+            (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+            return QItemSelectionModel::NoUpdate;
+        return flags;
+    }
+};
+
+// Focus the user gives: a click or Tab. Qt also moves the focus on its own (the window is
+// activated again, a control is hidden or disabled); that is no user's choice and must not
+// re-run the handler of a list.
+bool focus_given_by_user(Qt::FocusReason reason) {
+    return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+           reason == Qt::BacktabFocusReason;
+}
+
 // Turns the focus changes of a list or combo box into notification code 4: a list box
-// reports gaining the focus, a combo box losing it (not to its own drop-down).
+// reports gaining the focus from the user, a combo box losing it (not to its own drop-down).
 class FocusNotifier : public QObject {
 public:
     FocusNotifier(ClassWindow* owner, int id, QEvent::Type reported, QObject* parent)
@@ -82,8 +108,12 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == reported_ &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        if (event->type() != reported_)
+            return false;
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool counts = reported_ == QEvent::FocusIn ? focus_given_by_user(reason)
+                                                         : reason != Qt::PopupFocusReason;
+        if (counts)
             owner_->dispatch_command(command_word(id_, notify_focus), 0);
         return false;
     }
@@ -198,6 +228,7 @@ ClassPushButton* ClassWindow::add_push_button(const TextString& label, ClickCall
     QObject::connect(button, &QPushButton::clicked,
                      [this, id] { dispatch_command(command_word(id, notify_clicked), 0); });
     place(control, button, x, y, width, height, font);
+    control->button = button;
     return control;
 }
 
@@ -223,6 +254,7 @@ ClassRadioButton* ClassWindow::add_radio_button(const TextString& label, ClickCa
         dispatch_command(command_word(id, notify_clicked), 0);
     });
     place(control, button, x, y, width, height, font);
+    control->button = button;
     return control;
 }
 
@@ -247,9 +279,10 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
             dispatch_command(command_word(id, notify_combo_selected), 0);
         });
         place(control, box, x, y, width, closed_height, font);
+        control->combo = box;
         return control;
     }
-    auto* list = new QListWidget(window);
+    auto* list = new SingleSelectionList(window);
     const bool multicolumn = extra_style & list_style_multicolumn;
     list->setItemDelegate(new RowDelegate(multicolumn ? list_column_width : 0, list));
     list->setUniformItemSizes(true);
@@ -278,6 +311,7 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
     }
     list->installEventFilter(new FocusNotifier(this, id, QEvent::FocusIn, list));
     place(control, list, x, y, width, height, font);
+    control->list = list;
     // Grid lines and tab labels created before a list are drawn over it.
     list->lower();
     return control;
@@ -314,6 +348,7 @@ ClassEditString* ClassWindow::add_edit_string(int x, int y, int width, int heigh
     edit->setMaxLength(edit_max_length);
     edit->setTextMargins(0, 0, 0, 0);
     place(control, edit, x, y, width, height, font);
+    control->edit = edit;
     control->set_text(initial_text);
     return control;
 }

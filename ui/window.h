@@ -3,6 +3,7 @@
 // notifications to the controls. The program has exactly one, reached through main_window.
 #pragma once
 
+#include "ui/client_area.h"
 #include "ui/colour.h"
 #include "ui/controls.h"
 #include "ui/simple_graphics.h"
@@ -12,8 +13,6 @@
 #include <QWidget>
 #include <span>
 
-inline constexpr int client_width = 1024;
-inline constexpr int client_height = 768;
 inline constexpr int first_control_id = 101;
 
 // Key codes handed to the key hook (the window system's virtual key codes).

@@ -8,6 +8,7 @@
 #include "varden_version.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <thread>
@@ -30,7 +31,8 @@ void print_help() {
            "The image file holds little-endian 32-bit words (at most "
         << upgrade_image_max_size
         << " bytes).\n"
-           "The exit status is 0 whatever the outcome. Any other argument is refused.\n"
+           "The exit status is 0 whatever the outcome of the upgrade; any other argument is\n"
+           "refused with status 2.\n"
            "\n"
            "Options:\n"
         << traffic_log_option_help
@@ -41,6 +43,14 @@ void print_help() {
 // A log that cannot be written is named once; the upgrade goes on without it.
 void report_traffic_log_failure(const std::string& path) {
     std::cout << "\nCan't write traffic log " << path << "\n" << std::flush;
+}
+
+// Ctrl-C or the end of the terminal: the port is released before the signal ends the tool, so
+// that the next run, a normal user's too, can open it.
+void release_ports_and_end(int signal_number) {
+    close_all_ports();
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
 }
 
 } // namespace
@@ -89,5 +99,9 @@ int main(int argc, char** argv) {
         port.name_sent = traffic_log_end_sent;
         port.name_received = traffic_log_end_received;
     }
-    return run_upgrade_dialogue(std::cin, std::cout, port, image);
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal_number, release_ports_and_end);
+    const int status = run_upgrade_dialogue(std::cin, std::cout, port, image);
+    close_all_ports();
+    return status;
 }

@@ -49,6 +49,38 @@ TEST(AnalyseDump, RecognisedNoteFillsEveryColumn) {
     EXPECT_EQ(line.substr(59, 5), " 200 ");   // UVL at 59
 }
 
+TEST(AnalyseDump, FieldsAreReadAtTheirOffsetsInADumpSetByHand) {
+    // Not through build_memory_dump, which the simulated device shares: an offset wrong on
+    // both sides would pass there.
+    std::vector<std::uint8_t> dump(memory_dump_size, 0);
+    const auto put16 = [&dump](std::size_t at, int value) {
+        dump[at] = static_cast<std::uint8_t>(value & 0xFF);
+        dump[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    };
+    put16(4, 0x0120); // flags: UV and MAG failed
+    dump[22] = 1;     // k
+    dump[24] = 2;     // s: group 4 * 1 + 2 = 6, side 3
+    dump[32] = 17;    // UVL
+    dump[44] = 9;     // PQL
+    put16(92, 300);   // UV
+    put16(94, 5);     // CMP
+    put16(96, 70);    // MAG
+    put16(98, 1000);  // PQS
+    for (std::size_t i = 0; i < 6; ++i)
+        dump[127 + i] = static_cast<std::uint8_t>("EURNEW"[i]);
+    dump[133] = 0xF1; // denomination 1 * 65536 + 17 * 256 + 112 = 70000; the high bits do not count
+    dump[134] = 112;
+    dump[135] = 17;
+    put16(4048 + 8 * 6, 1);
+    put16(4048 + 8 * 6 + 2, 22);
+    put16(4048 + 8 * 6 + 4, 333);
+    put16(4048 + 8 * 6 + 6, 4444);
+    EXPECT_EQ(analyse_dump(5, dump.data(), dump.size()),
+              std::string("   5   ") + "  " + "EUR.NEW" + "  " + " 70000" + "    " + "3" + "  " +
+                  "   1   " + "  22   " + "  333  " + " 4444  " + " 17  " + "   5   " + "* 300  " +
+                  "* 70   " + "  9  " + " 1000  ");
+}
+
 TEST(AnalyseDump, FailureMarksStandBeforeTheirValuesOnly) {
     DumpFields fields = recognised_note();
     fields.flags = 0x0060;

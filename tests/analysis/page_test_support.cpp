@@ -1,6 +1,6 @@
 #include "tests/analysis/page_test_support.h"
 
-#include "app/status_line.h"
+#include "shell/status_line.h"
 
 #include <QKeyEvent>
 #include <QWindow>

@@ -1,5 +1,5 @@
 #include "analysis/results_file.h"
-#include "database/download_texts.h"
+#include "files/file_texts.h"
 #include "tests/support/temp_folder.h"
 
 #include <cstdlib>
@@ -46,6 +46,14 @@ TEST_F(ResultsFileTest, WrittenLinesReadBackAsTheSameTable) {
     std::vector<std::string> lines;
     EXPECT_EQ(read_results_file(folder, "day.res", lines), 1);
     EXPECT_EQ(lines, (std::vector<std::string>{"    17    09.12.24", "", "last"}));
+
+    // A last line cut off without its line end stays a line of its own.
+    temp.write_text("cut.res", "abc");
+    file = open_results_file(folder, "cut.res", false);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(append_results_line(file, "new"), 1);
+    std::fclose(file);
+    EXPECT_EQ(file_bytes("cut.res"), "abc\r\nnew\r\n");
 
     // Creating it again empties it.
     file = open_results_file(folder, "day.res", true);

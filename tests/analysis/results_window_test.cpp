@@ -3,7 +3,8 @@
 #include "analysis/results_file.h"
 #include "analysis/results_view.h"
 #include "analysis/session_results.h"
-#include "app/status_line.h"
+#include "files/file_texts.h"
+#include "shell/status_line.h"
 #include "tests/analysis/page_test_support.h"
 
 #include <QListWidget>
@@ -184,11 +185,13 @@ TEST_F(ResultsPageTest, ReopenedFilesShowTheirTablesAndAMissingOneIsReported) {
     res_file_list->select_index(1);
     watch_lists();
     EXPECT_TRUE(status_shows_error("Can't find second.res"));
-    EXPECT_EQ(results_file, nullptr);
     EXPECT_EQ(table_lines(), first);
-    // With no file open a result is still shown.
+    // The file that was open keeps receiving results: none is lost.
+    EXPECT_EQ(results_file_name, "first.res");
+    EXPECT_EQ(current_res_name.str(), "first");
     ASSERT_TRUE(
         device_sends("send-result 1 EUR:1:5", [] { return results_list->item_count() == 7; }));
+    EXPECT_EQ(file_text(path("first.res")), as_file(table_lines()));
     EXPECT_FALSE(file_present(path("second.res")));
 }
 

@@ -1,10 +1,11 @@
-#include "app/connection.h"
-#include "app/status_line.h"
 #include "link/commands.h"
+#include "shell/connection.h"
+#include "shell/status_line.h"
 #include "tests/app/window_fixture.h"
 
 #include <QPushButton>
 #include <csignal>
+#include <thread>
 
 namespace {
 
@@ -100,6 +101,20 @@ TEST_F(WindowTest, DeviceEndingTheConnectedStateDisconnects) {
     EXPECT_EQ(lamp_centre(connection_indicator), static_cast<long>(lamp_off));
     // Nothing is sent in reply on the ANALYSIS page.
     EXPECT_EQ(recorded_codes(), (std::vector<int>{12, 9}));
+}
+
+// A message ends when the line is silent for 100 ms: seven bytes 80 ms apart are the message
+// that ends the connected state, seven bytes 130 ms apart are seven stray bytes.
+TEST_F(WindowTest, BytesOfAMessageMayBeUpToATenthOfASecondApart) {
+    connect_button();
+    ASSERT_EQ(connected, 1);
+    for (const int gap_ms : {130, 80}) {
+        ASSERT_EQ(device.command("gap " + std::to_string(gap_ms)), 1);
+        std::thread device_sends([this] { device.command("end-connected"); });
+        run_passes_until([] { return connected == 0; }, 1500);
+        device_sends.join();
+        EXPECT_EQ(connected, gap_ms < 100 ? 0 : 1) << gap_ms << " ms apart";
+    }
 }
 
 TEST_F(WindowTest, APortWhoseDeviceWentAwayIsClosed) {

@@ -1,4 +1,5 @@
-#include "app/connection.h"
+#include "shell/connection.h"
+#include "shell/status_line.h"
 #include "tests/app/window_fixture.h"
 #include "traffic/dispatcher.h"
 

@@ -10,16 +10,17 @@
 #include "analysis/analysis_view.h"
 #include "analysis/results_file.h"
 #include "analysis/results_view.h"
-#include "analysis/sampling_control.h"
-#include "app/connection.h"
-#include "app/status_line.h"
 #include "database/database_area.h"
 #include "database/description_file.h"
 #include "database/description_page.h"
-#include "database/folder_files.h"
+#include "database/sampling_control.h"
 #include "database/transfer_buttons.h"
+#include "files/folder_files.h"
+#include "shell/connection.h"
+#include "shell/status_line.h"
 #include "tests/app/window_fixture.h"
 #include "tests/database/sample_database.h"
+#include "traffic/upload_control.h"
 
 #include <atomic>
 #include <cerrno>
@@ -182,7 +183,7 @@ protected:
     // From the SAMPLING page: saving, making, an upload, a dump and a sample; each write fails
     // with its own error text and nothing is shown as success.
     void every_write_fails_by_name() {
-        save_description();
+        save_db_file();
         EXPECT_TRUE(status_is("Can't write EURO.dnl", colour_error));
         make_db_button();
         EXPECT_TRUE(status_is("Can't create ZELK.TMP", colour_error));

@@ -1,8 +1,8 @@
 // The whole window as built at start-up, control by control: class, place and size in
 // creation order (which gives the ids), what each control holds, and which controls each
 // page shows.
-#include "app/connection.h"
 #include "database/database_area.h"
+#include "shell/connection.h"
 #include "tests/app/window_fixture.h"
 #include "traffic/dump_files.h"
 

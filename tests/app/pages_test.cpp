@@ -1,4 +1,4 @@
-#include "app/connection.h"
+#include "shell/connection.h"
 #include "tests/app/window_fixture.h"
 
 #include <QKeyEvent>

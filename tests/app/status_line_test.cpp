@@ -1,8 +1,8 @@
-#include "app/status_line.h"
-#include "app/transfer_progress.h"
 #include "link/commands.h"
 #include "link/frames.h"
 #include "link/traffic_log.h"
+#include "shell/status_line.h"
+#include "shell/transfer_progress.h"
 #include "tests/app/window_fixture.h"
 
 namespace {

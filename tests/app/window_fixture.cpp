@@ -37,6 +37,7 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
     if (main_window)
         exit_sequence();
+    close_all_ports();
     folder.reset();
 }
 

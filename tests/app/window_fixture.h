@@ -4,11 +4,13 @@
 
 #include "app/layout.h"
 #include "app/main_loop.h"
-#include "app/pages.h"
-#include "app/program_state.h"
 #include "link/serial_port.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
 #include "tests/support/sim_driver.h"
+#include "ui/drawing_kit.h"
 #include "ui/simple_graphics.h"
+#include "ui/watched_lists.h"
 #include "ui/window.h"
 
 #include <QApplication>

@@ -1,5 +1,6 @@
 #include "database/description_file.h"
 #include "database/row_edits.h"
+#include "files/file_texts.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -59,15 +60,18 @@ TEST(DescriptionFile, SaveAndLoadRoundTrip) {
     const DbRows typed =
         typed_rows({{"USD", "OLD", "100"}, {"EUR", "", "5"}, {"A", "B", "1000000"}});
     std::string message;
-    ASSERT_EQ(save_description(folder.file("X.dnl"), "X.dnl", typed, 4, message), 1);
+    ASSERT_EQ(save_description(folder.file("X.dnl"), "X.dnl", typed, 4, {}, message), 1);
     EXPECT_EQ(message, "X.dnl file is saved");
     EXPECT_FALSE(folder.exists("X.dnl.tmp"));
 
     DbRows loaded;
+    std::vector<std::string> kept{"stale"};
     const std::vector<std::string> names = {"EUR_5_1_1.bin", "EUR_5_1_2.bin", "EUR_5_4_9.bin"};
     ASSERT_EQ(load_description(folder.file("X.dnl"), "X.dnl", LoadedColumns::sample_counts, names,
-                               loaded, message),
+                               loaded, kept, message),
               1);
+    EXPECT_TRUE(kept.empty());
+    EXPECT_EQ(message, "");
     EXPECT_EQ(loaded[0], "    1    USD    OLD        100         0        0        0        0");
     EXPECT_EQ(loaded[1].substr(0, 31), "    2    EUR                 5 ");
     EXPECT_EQ(loaded[1].substr(31), "        2        0        0        1");
@@ -86,10 +90,11 @@ TEST(DescriptionFile, SaveAndLoadRoundTrip) {
 TEST(DescriptionFile, MissingFileGivesBlankRows) {
     TempFolder folder;
     DbRows rows;
+    std::vector<std::string> kept;
     std::string message;
-    EXPECT_EQ(
-        load_description(folder.file("NO.dnl"), "NO.dnl", LoadedColumns::none, {}, rows, message),
-        0);
+    EXPECT_EQ(load_description(folder.file("NO.dnl"), "NO.dnl", LoadedColumns::none, {}, rows, kept,
+                               message),
+              0);
     EXPECT_EQ(message, "Can't find NO.dnl");
     EXPECT_EQ(rows[0], blank_row_text(0));
 }
@@ -138,6 +143,31 @@ TEST(DescriptionFile, TokensWithoutNameOrNominalMakeNoRow) {
     EXPECT_EQ(rows_from_description(description_text(rows, 0), LoadedColumns::none, {}), rows);
 }
 
+TEST(DescriptionFile, TokensThatMakeNoRowAreNamedAndSavedAgain) {
+    TempFolder folder;
+    std::string text = "COR=4\n;_20_1 ;USD_1_1\r\n;LONG_1_1\n;EUR_5_2\n";
+    for (int i = 0; i < 120; ++i)
+        text += ";C_" + std::to_string(i) + "_1\n";
+    text += ";A\x01_9_1\n";
+    folder.write_text("X.dnl", text);
+    DbRows rows;
+    std::vector<std::string> kept;
+    std::string message;
+    ASSERT_EQ(load_description(folder.file("X.dnl"), "X.dnl", LoadedColumns::none, {}, rows, kept,
+                               message),
+              1);
+    // Side tokens are no rows to lose; the 120th row is the last one.
+    EXPECT_EQ(message, "Not loaded from X.dnl: line 2 ;_20_1, line 3 ;LONG_1_1, line 124 ;C_119_1, "
+                       "line 125 ;A _9_1");
+    EXPECT_EQ(kept, (std::vector<std::string>{";_20_1", ";LONG_1_1", ";C_119_1", ";A\x01_9_1"}));
+
+    ASSERT_EQ(save_description(folder.file("X.dnl"), "X.dnl", rows, 0, kept, message), 1);
+    const std::string saved = folder.read_text("X.dnl");
+    const std::string tail = ";C_118_1\r\n;_20_1\r\n;LONG_1_1\r\n;C_119_1\r\n;A\x01_9_1\r\n";
+    EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail);
+    EXPECT_EQ(rows_from_description(saved, LoadedColumns::none, {}), rows);
+}
+
 TEST(DescriptionFile, OnlyDecimalCountsReachTheTable) {
     // Control bytes and NUL are no blanks: they stay inside the tokens.
     const char bytes[] = "COR=0 ;EUR_5_1_3\x05 ;USD_1_1_12 ;USD_1_2_4\0 ;USD_1_3_x ";
@@ -153,9 +183,9 @@ TEST(DescriptionFile, SaveFailureLeavesTheOldFile) {
     // A directory where the temporary file would go: the write fails, even for root.
     std::filesystem::create_directory(folder.file("X.dnl.tmp"));
     std::string message;
-    EXPECT_EQ(
-        save_description(folder.file("X.dnl"), "X.dnl", typed_rows({{"NEW", "", "2"}}), 0, message),
-        0);
+    EXPECT_EQ(save_description(folder.file("X.dnl"), "X.dnl", typed_rows({{"NEW", "", "2"}}), 0, {},
+                               message),
+              0);
     EXPECT_EQ(message, "Can't write X.dnl");
     EXPECT_EQ(folder.read_text("X.dnl"), "COR=0\r\n;OLD_1_1\r\n");
 }
@@ -169,7 +199,7 @@ TEST(DescriptionFile, NewFileNames) {
     EXPECT_EQ(new_db_file_step("EURO", "", true), NewDbFileStep::ask_overwrite);
     EXPECT_EQ(new_db_file_step("EURO", "EURO", true), NewDbFileStep::create);
     EXPECT_EQ(new_db_file_step("EURO2", "EURO", true), NewDbFileStep::ask_overwrite);
-    EXPECT_EQ(overwrite_question("EURO"),
+    EXPECT_EQ(overwrite_question_text("EURO"),
               "EURO is already exist. Ovewrite? Press <Enter> for ovewrite.");
 
     std::vector<std::string> names = {"A"};

@@ -2,7 +2,7 @@
 // the next scripted result for its code (1 when the script is used up).
 #pragma once
 
-#include "database/device_exchange.h"
+#include "link/device_exchange.h"
 
 #include <cstdint>
 #include <deque>

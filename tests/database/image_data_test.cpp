@@ -1,5 +1,5 @@
-#include "database/folder_files.h"
 #include "database/image_data.h"
+#include "files/folder_files.h"
 #include "tests/support/temp_folder.h"
 
 #include <algorithm>

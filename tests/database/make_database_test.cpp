@@ -1,9 +1,10 @@
 #include "database/description_file.h"
 #include "database/download_plan.h"
-#include "database/folder_files.h"
+#include "database/made_file_tokens.h"
 #include "database/make_database.h"
-#include "database/sample_generator.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
+#include "sim/sample_generator.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>

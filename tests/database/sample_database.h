@@ -3,9 +3,10 @@
 #pragma once
 
 #include "database/description_file.h"
-#include "database/folder_files.h"
-#include "database/sample_generator.h"
+#include "database/made_file_tokens.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
+#include "sim/sample_generator.h"
 
 #include <cstdint>
 #include <fstream>

@@ -1,17 +1,18 @@
 // Making, downloading and uploading the database through the window against the simulated
 // device: the made file, the frames the device keeps, the ".UPL" file it sends back, and the
 // faults of a download (a refused block, a device that stops answering).
-#include "app/connection.h"
-#include "app/status_line.h"
-#include "app/transfer_progress.h"
 #include "database/database_area.h"
 #include "database/download_plan.h"
-#include "database/folder_files.h"
 #include "database/make_database.h"
 #include "database/transfer_buttons.h"
+#include "files/folder_files.h"
+#include "shell/connection.h"
+#include "shell/status_line.h"
+#include "shell/transfer_progress.h"
 #include "tests/app/window_fixture.h"
 #include "tests/database/made_file_compare.h"
 #include "tests/database/sample_database.h"
+#include "traffic/upload_control.h"
 
 #include <QPushButton>
 #include <filesystem>

@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e_support.h"
 
+#include "tests/support/sim_driver.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -32,9 +34,11 @@ bool exists(const std::string& path) {
 
 pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
             const std::string& display, bool quiet) {
+    const pid_t test_pid = ::getpid();
     const pid_t pid = ::fork();
     if (pid != 0)
         return pid;
+    end_with_parent(test_pid);
     if (!folder.empty() && ::chdir(folder.c_str()) != 0)
         ::_exit(127);
     ::setenv("DISPLAY", display.c_str(), 1);

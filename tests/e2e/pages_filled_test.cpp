@@ -2,7 +2,7 @@
 // memory dump and a session result from the device become files and lines that the window
 // shows. What is shown is read from a capture of the window (xwd).
 #include "analysis/session_results.h"
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/window_capture.h"
 #include "tests/support/sim_driver.h"

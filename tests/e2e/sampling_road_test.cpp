@@ -1,8 +1,8 @@
 // The road of a sample through the real ornivex_control on a virtual X server, all by clicks
 // and typing: a new description file, a row typed and saved, Connect, Start sampling, and ten
 // banknotes from the device stored as the numbered sample files of the row's Side1.
-#include "database/folder_files.h"
-#include "database/sample_generator.h"
+#include "files/folder_files.h"
+#include "sim/sample_generator.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/sim_driver.h"
 

@@ -1,6 +1,6 @@
 #include "tests/e2e/window_capture.h"
 
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "tests/e2e/e2e_support.h"
 
 #include <QImage>

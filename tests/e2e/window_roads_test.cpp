@@ -1,8 +1,8 @@
 // The real programs driven from outside on a virtual X server: each page on screen against
 // the layout (captures kept under artifacts/ of the build folder), the device ending the
-// connection while sampling, the program ended by a signal, and ornivex_upgrade answered in a
-// terminal (tmux).
-#include "database/folder_files.h"
+// connection while sampling, the program ended by a signal or killed and started again, and
+// ornivex_upgrade answered in a terminal (tmux).
+#include "files/folder_files.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/window_capture.h"
 #include "tests/support/sim_driver.h"
@@ -171,6 +171,19 @@ TEST_F(WindowRoads, ASignalClosesTheProgramLikeTheWindow) {
         ASSERT_EQ(device.command("state"), 1);
         EXPECT_EQ(device.last_reply().rfind("connected=0", 0), 0u) << device.last_reply();
     }
+}
+
+// A program that was killed leaves the port's exclusive flag behind: the simulated device
+// clears it, so the next run opens the port, a normal user's too.
+TEST_F(WindowRoads, AKilledProgramDoesNotLockTheNextOneOut) {
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
+    connect();
+    ::kill(control_pid, SIGKILL);
+    EXPECT_EQ(wait_for_end(10s), 128 + SIGKILL);
+    // The round trip only makes sure that the device has looked at the closed port.
+    ASSERT_EQ(device.command("state"), 1);
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
+    connect();
 }
 
 TEST_F(WindowRoads, TheUpgradeToolAnsweredInATerminal) {

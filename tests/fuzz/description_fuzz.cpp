@@ -6,8 +6,8 @@
 #include "database/description_file.h"
 #include "database/download_plan.h"
 #include "database/made_file_tokens.h"
+#include "sim/device_database.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "traffic/device_database.h"
 
 #include <algorithm>
 #include <string>

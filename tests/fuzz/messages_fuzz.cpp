@@ -14,9 +14,9 @@
 #include "analysis/dump_analysis.h"
 #include "analysis/session_results.h"
 #include "database/description_file.h"
-#include "database/sample_files.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "traffic/message_kinds.h"
+#include "traffic/sample_files.h"
 #include "traffic/upload_flow.h"
 
 #include <algorithm>

@@ -8,10 +8,13 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -33,6 +36,20 @@ double process_cpu_seconds() {
     return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
 }
 
+// Whether the terminal behind `path` carries the exclusive flag (-1 when it cannot be opened:
+// for a normal user, a terminal whose flag is set).
+int exclusive_flag(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = -1;
+    if (fd >= 0 && ::ioctl(fd, TIOCGEXCL, &exclusive) != 0)
+        exclusive = -1;
+    if (fd >= 0)
+        ::close(fd);
+    return exclusive;
+}
+
+void interrupt_once(int) {}
+
 // Waits (without reading) until a byte is waiting on the current port.
 bool byte_waiting(int timeout_ms) {
     pollfd watched{current_port_descriptor(), POLLIN, 0};
@@ -45,7 +62,7 @@ protected:
         ASSERT_TRUE(device.start(port));
         folder = std::make_unique<WorkingFolder>(device.folder());
     }
-    void TearDown() override { close_current_port(); }
+    void TearDown() override { close_all_ports(); }
 
     void open_current() { ASSERT_EQ(open_port(port), 1); }
 
@@ -194,4 +211,79 @@ TEST_F(LinkOverSim, DeviceGoingAwayMidExchangeFailsEverythingWithoutSpinning) {
     EXPECT_LT(wall, 10.0);
     // A wait that spins on the hung-up line would burn the whole wait.
     EXPECT_LT(process_cpu_seconds() - cpu_before, 0.5 * wall);
+}
+
+TEST_F(LinkOverSim, EveryCloseClearsTheExclusiveFlag) {
+    open_current();
+    EXPECT_NE(exclusive_flag(device.link_path()), 0); // set, or the open is refused for it
+    close_current_port();
+    EXPECT_EQ(exclusive_flag(device.link_path()), 0);
+    open_current();
+    close_all_ports();
+    EXPECT_EQ(exclusive_flag(device.link_path()), 0);
+    EXPECT_EQ(current_port_descriptor(), -1);
+    open_current(); // and the port opens again
+}
+
+// A port that is open but not current is raw too: the terminal's default mode would echo what
+// the device sends straight back to it.
+TEST_F(LinkOverSim, APortThatIsNotCurrentNeverAnswersTheDevice) {
+    SimulatedDevice other;
+    ASSERT_TRUE(other.start(4));
+    std::filesystem::create_symlink(std::filesystem::read_symlink(other.link_path()), "COM4");
+    {
+        const int fd = ::open(other.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios settings{};
+        ASSERT_EQ(::tcgetattr(fd, &settings), 0);
+        settings.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
+        settings.c_oflag |= OPOST | ONLCR;
+        ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
+        ::close(fd);
+    }
+    open_all_ports();
+    select_port(port);
+    std::string hex;
+    for (const std::uint8_t byte : command_frame(command_connect)) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", byte);
+        hex += pair;
+    }
+    ASSERT_TRUE(other.command("send " + hex + " 0A")); // a frame and a line end
+    EXPECT_EQ(send_command(command_connect), 1);       // the current port works meanwhile
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(other.frames().empty()) << "the frame came back to the device";
+}
+
+TEST_F(LinkOverSim, ASignalWhileAWriteWaitsForRoomKeepsThePort) {
+    open_current();
+    struct sigaction interrupt {};
+    interrupt.sa_handler = interrupt_once; // without SA_RESTART: waits end with EINTR
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGALRM, &interrupt, &previous), 0);
+    // The device stops reading, so the line fills; signals come while the write waits.
+    ASSERT_EQ(::kill(device.pid(), SIGSTOP), 0);
+    const pthread_t writer = ::pthread_self();
+    std::thread resume([this, writer] {
+        for (int signals = 0; signals < 10; ++signals) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ::pthread_kill(writer, SIGALRM);
+        }
+        ::kill(device.pid(), SIGCONT);
+    });
+    const std::vector<std::uint8_t> block(512 * 1024, 0);
+    EXPECT_EQ(purge_and_write(block.data(), block.size()), 1);
+    resume.join();
+    ::sigaction(SIGALRM, &previous, nullptr);
+    EXPECT_GE(current_port_descriptor(), 0);
+    EXPECT_EQ(send_command(command_connect), 1);
+}
+
+TEST_F(LinkOverSim, AnAnswerCountsUntilTheEndOfTheSecond) {
+    open_current();
+    ASSERT_TRUE(device.command("delay 12 900"));
+    EXPECT_EQ(send_command(command_connect), 1);
+    ASSERT_TRUE(device.command("delay 12 1100"));
+    EXPECT_EQ(send_command(command_connect), -1);
+    ASSERT_TRUE(device.command("reset"));
+    EXPECT_EQ(send_command(command_connect), 1) << "the late answer was purged";
 }

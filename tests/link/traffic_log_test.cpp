@@ -1,5 +1,6 @@
 // The traffic log: its lines, how bytes are gathered into bursts, its command-line option, and
 // a log that cannot be written.
+#include "link/commands.h"
 #include "link/frames.h"
 #include "link/traffic_log.h"
 #include "link/traffic_log_format.h"
@@ -69,10 +70,11 @@ TEST(TrafficLogLines, NameFramesAndAcknowledgements) {
     EXPECT_EQ(command_frame_note(unknown.data(), unknown.size()), "command 16");
     EXPECT_EQ(command_frame_note(connect.data(), 15), "");
 
-    EXPECT_EQ(acknowledgement_note(1), "acknowledgement 1 accepted");
-    EXPECT_EQ(acknowledgement_note(4), "acknowledgement 4 COM-bufer of ZELK is full");
-    EXPECT_EQ(acknowledgement_note(9), "acknowledgement 9");
-    EXPECT_EQ(acknowledgement_note(-1), "no acknowledgement");
+    EXPECT_EQ(acknowledgement_note(1, nullptr), "acknowledgement 1 accepted");
+    EXPECT_EQ(acknowledgement_note(4, command_result_text(4)),
+              "acknowledgement 4 COM-bufer of ZELK is full");
+    EXPECT_EQ(acknowledgement_note(9, command_result_text(9)), "acknowledgement 9");
+    EXPECT_EQ(acknowledgement_note(-1, command_result_text(-1)), "no acknowledgement");
 }
 
 TEST(TrafficLogBursts, SplitAtDirectionPauseAndNameAndKeepTheOrder) {

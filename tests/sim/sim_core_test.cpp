@@ -204,7 +204,10 @@ protected:
 };
 
 TEST_F(DeviceCore, AnswersResultOneAndErrorCodesForBadFrames) {
-    EXPECT_EQ(answer(data_frame(42, {1, 2})), (Bytes{0xAA, 0x55, 0x01}));
+    EXPECT_EQ(answer(data_frame(command_sample_acknowledge, {})), (Bytes{0xAA, 0x55, 0x01}));
+    EXPECT_EQ(answer(data_frame(42, {1, 2})), (Bytes{0xAA, 0x55, 0x07})) << "an unknown code";
+    ASSERT_EQ(run(sim, "result 42 1"), ScriptOutcome::applied);
+    EXPECT_EQ(answer(data_frame(42, {})), (Bytes{0xAA, 0x55, 0x01}));
     Bytes wrong_sum = data_frame(12, {});
     wrong_sum[15] = 1;
     EXPECT_EQ(answer(wrong_sum), (Bytes{0xAA, 0x55, 0x03}));
@@ -256,6 +259,40 @@ TEST_F(DeviceCore, ScriptRulesShapeTheAnswerOfTheirCodeOnly) {
     ASSERT_EQ(run(sim, "silent 12"), ScriptOutcome::applied);
     EXPECT_TRUE(answer(connect).empty());
     EXPECT_TRUE(sim.state.connected) << "an answer lost on the line does not undo the command";
+}
+
+// The upgrade tool's switch (command 16) follows the rules like every other code, and a switch
+// that they refuse or leave unanswered does not enter the upgrade regime.
+TEST_F(DeviceCore, RulesActOnTheUpgradeSwitchToo) {
+    const Bytes switch_frame = data_frame(16, {});
+    std::string state;
+    for (const char* rule : {"silent 16", "result 16 2", "sequence 16 4"}) {
+        ASSERT_EQ(run(sim, rule), ScriptOutcome::applied);
+        const Bytes reply = answer(switch_frame);
+        EXPECT_EQ(reply.empty(), rule[1] == 'i') << rule;
+        EXPECT_EQ(run(sim, "upgrade-state", &state), ScriptOutcome::applied);
+        EXPECT_EQ(state.rfind("regime=0", 0), 0u) << rule << ": " << state;
+        run(sim, "reset");
+    }
+    ASSERT_EQ(run(sim, "stray 16 2"), ScriptOutcome::applied);
+    EXPECT_EQ(answer(switch_frame), (Bytes{0x33, 0x33, 0xAA, 0x55, 0x01}));
+    EXPECT_EQ(run(sim, "upgrade-state", &state), ScriptOutcome::applied);
+    EXPECT_EQ(state.rfind("regime=1", 0), 0u) << state;
+}
+
+TEST_F(DeviceCore, DelayedAnswersLeaveInTurnWhenDue) {
+    ASSERT_EQ(run(sim, "delay 12 900"), ScriptOutcome::applied);
+    ASSERT_EQ(run(sim, "delay all 50"), ScriptOutcome::applied);
+    const auto received = SimClock::now();
+    EXPECT_TRUE(answer(data_frame(command_connect, {})).empty());
+    EXPECT_TRUE(answer(data_frame(command_disconnect, {})).empty());
+    release_delayed_output(sim, received + std::chrono::milliseconds(800));
+    EXPECT_TRUE(take_output(sim).empty()) << "the second answer does not overtake the first";
+    release_delayed_output(sim, received + std::chrono::milliseconds(1000));
+    EXPECT_EQ(take_output(sim), (Bytes{0xAA, 0x55, 0x01, 0xAA, 0x55, 0x01}));
+    ASSERT_EQ(run(sim, "reset"), ScriptOutcome::applied);
+    EXPECT_EQ(answer(data_frame(command_connect, {})), (Bytes{0xAA, 0x55, 0x01}));
+    EXPECT_EQ(run(sim, "delay 12 soon"), ScriptOutcome::malformed);
 }
 
 TEST_F(DeviceCore, SequenceIsUsedOncePerFrameThenTheRuleBefore) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -223,4 +224,37 @@ TEST_F(SimDevice, SleepsWhileIdleAndAfterItsScriptEnds) {
     EXPECT_LT(cpu_ticks(device.pid()) - before, 20);
     ASSERT_TRUE(line.write(data_frame(12, {})));
     EXPECT_EQ(line.read(3), (Bytes{0xAA, 0x55, 0x01})) << "still answering without a script";
+}
+
+// A test program that fails hard (a crash, or killed at its time-out) leaves no simulated
+// device running behind it.
+TEST_F(SimDevice, EndsWithTheTestProgramThatStartedIt) {
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    const pid_t test_program = ::fork();
+    if (test_program == 0) {
+        SimulatedDevice orphan;
+        pid_t started = orphan.start(6) ? orphan.pid() : -1;
+        (void)!::write(pipe_ends[1], &started, sizeof started);
+        ::pause(); // until killed: no destructor runs
+        ::_exit(0);
+    }
+    ::close(pipe_ends[1]);
+    pid_t device_pid = -1;
+    ASSERT_EQ(::read(pipe_ends[0], &device_pid, sizeof device_pid),
+              static_cast<ssize_t>(sizeof device_pid));
+    ::close(pipe_ends[0]);
+    ASSERT_GT(device_pid, 0);
+    ::kill(test_program, SIGKILL);
+    ::waitpid(test_program, nullptr, 0);
+    // Gone, or a zombie that only waits for a parent to collect it.
+    const auto running = [device_pid] {
+        std::ifstream stat("/proc/" + std::to_string(device_pid) + "/stat");
+        std::string pid, name, state;
+        return stat >> pid >> name >> state && state != "Z";
+    };
+    const auto deadline = Clock::now() + std::chrono::seconds(3);
+    while (running() && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(running());
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -34,6 +35,18 @@ void close_fd(int& fd) {
     fd = -1;
 }
 
+} // namespace
+
+void end_with_parent(pid_t parent) {
+    // SIGTERM lets the simulator remove its link; a test that fails, crashes or is killed at
+    // its time-out leaves nothing running.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::_exit(127);
+}
+
+namespace {
+
 // Starts the simulator in `folder` with `args`; its standard input and either its standard
 // output or its standard error come back as pipes.
 Child spawn(const std::string& folder, const std::vector<std::string>& args, int captured_fd) {
@@ -59,8 +72,10 @@ Child spawn(const std::string& folder, const std::vector<std::string>& args, int
     for (auto& arg : argv_text)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
+    const pid_t test_pid = ::getpid();
     child.pid = ::fork();
     if (child.pid == 0) {
+        end_with_parent(test_pid);
         ::dup2(input[0], STDIN_FILENO);
         ::dup2(output[1], captured_fd);
         if (::chdir(folder.c_str()) == 0)

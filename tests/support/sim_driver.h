@@ -12,6 +12,10 @@
 // The varden_sim program named by VARDEN_SIM, or else the one built with the tests.
 std::string sim_program();
 
+// Called in a child between fork and exec: the child gets SIGTERM when the test process
+// `parent` ends, whichever way it ends (and ends at once when it already has).
+void end_with_parent(pid_t parent);
+
 // A new empty folder under $TMPDIR (or /tmp), or empty on failure.
 std::string make_temp_folder();
 

@@ -1,4 +1,4 @@
-#include "database/folder_files.h"
+#include "files/folder_files.h"
 #include "tests/support/temp_folder.h"
 #include "traffic/sample_receipt.h"
 

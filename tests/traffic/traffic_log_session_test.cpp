@@ -2,8 +2,8 @@
 // --record) write the same bytes in the same lines, directions mirrored. The session holds a
 // purge, a connect, a download block, an upload table and an upgrade write frame.
 #include "database/download_sender.h"
-#include "database/link_exchange.h"
 #include "link/commands.h"
+#include "link/device_exchange.h"
 #include "link/frames.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"

@@ -2,9 +2,9 @@
 #include "database/download_sender.h"
 #include "database/image_data.h"
 #include "database/made_file_tokens.h"
-#include "database/sample_generator.h"
+#include "sim/device_database.h"
+#include "sim/sample_generator.h"
 #include "tests/database/fake_exchange.h"
-#include "traffic/device_database.h"
 #include "traffic/upload_flow.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // How an upload ends its ".UPL" file: a complete file is put in place before success is shown;
 // an upload that stops short drops what it wrote, so an older file of that name stays.
+#include "database/display_alphabet.h"
 #include "tests/database/fake_exchange.h"
 #include "tests/traffic/upload_messages.h"
 #include "traffic/upload_flow.h"
@@ -56,6 +57,7 @@ TEST(UplFileEnd, CompleteFileIsPutInPlaceBeforeSuccess) {
 TEST(UplFileEnd, FileThatCannotBePutInPlaceIsAFailure) {
     OneImageUpload upload;
     upload.end_result = 0;
+    upload.device.results[8] = {2, 2, 1}; // command 8 is tried as at every end
     ASSERT_EQ(upload.table(), 1);
     upload.image();
     const std::string name = upload.state.upload_file_name;
@@ -63,8 +65,26 @@ TEST(UplFileEnd, FileThatCannotBePutInPlaceIsAFailure) {
     for (const std::string& event : upload.device.events)
         EXPECT_EQ(event.find(" created"), std::string::npos) << event;
     EXPECT_EQ(upload.steps.back(), "end:" + name + ":dropped");
-    EXPECT_EQ(upload.device.codes(), (std::vector<int>{6, 8}));
+    EXPECT_EQ(upload.device.codes(), (std::vector<int>{6, 8, 8, 8}));
     EXPECT_EQ(upload.image(), 0); // the upload is over
+}
+
+TEST(UplFileEnd, ANewTableDropsTheUnfinishedFile) {
+    OneImageUpload upload;
+    const UploadTableMessage two_sides = table_message({{"AB ", "X  ", {5, 5, 0, 0}, 100}});
+    ASSERT_EQ(on_table_message(upload.state, two_sides.data(), two_sides.size(),
+                               upload.device.exchange(), upload.writer(), upload.ender()),
+              1);
+    const std::string old_name = upload.state.upload_file_name;
+    UploadTableMessage renamed = table_message({{"AB ", "X  ", {5, 0, 0, 0}, 100}});
+    renamed[upload_db_name_offset] = seven_segment_code('A'); // another database name
+    renamed = with_sum(renamed);
+    ASSERT_EQ(on_table_message(upload.state, renamed.data(), renamed.size(),
+                               upload.device.exchange(), upload.writer(), upload.ender()),
+              1);
+    ASSERT_NE(upload.state.upload_file_name, old_name);
+    EXPECT_EQ(upload.steps,
+              (std::vector<std::string>{"write", "end:" + old_name + ":dropped", "write"}));
 }
 
 TEST(UplFileEnd, RefusedStepDropsTheFile) {

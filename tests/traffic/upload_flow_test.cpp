@@ -56,13 +56,13 @@ struct Upload {
 
 TEST(UploadFlow, UploadButtonAsksOnce) {
     FakeExchange device;
-    EXPECT_EQ(upload_button(device.exchange()), 1);
+    EXPECT_EQ(request_upload(device.exchange()), 1);
     EXPECT_EQ(device.codes(), (std::vector<int>{3}));
     EXPECT_EQ(device.events,
               (std::vector<std::string>{"info:Uploading NAME/NOMINAL/NUM from VARDEN ..."}));
     FakeExchange refusing;
     refusing.results[3] = {-1, -1, -1};
-    EXPECT_EQ(upload_button(refusing.exchange()), 0);
+    EXPECT_EQ(request_upload(refusing.exchange()), 0);
     EXPECT_EQ(refusing.events, (std::vector<std::string>{"result:-1"}));
 }
 

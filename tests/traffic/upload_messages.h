@@ -2,7 +2,7 @@
 #pragma once
 
 #include "database/name_table.h"
-#include "traffic/device_database.h"
+#include "sim/device_database.h"
 
 #include <array>
 #include <cstdint>

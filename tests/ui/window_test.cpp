@@ -256,9 +256,56 @@ TEST_F(WindowTest, FocusResetsLastSelection) {
 
     box->take_focus(); // gaining the focus means nothing to a combo box
     EXPECT_EQ(box->last_selection, 0);
-    EXPECT_TRUE(list->take_focus()); // ... the combo box loses it, the list gains it
+    click_row(list, 1); // ... the combo box loses it, the list gains it from the user
     EXPECT_EQ(box->last_selection, -1);
     EXPECT_EQ(list->last_selection, -1);
+}
+
+TEST_F(WindowTest, OnlyFocusTheUserGivesCountsForAList) {
+    ClassListBox* first =
+        main_window->add_filled_list_box(0, 0, 200, 100, texts({"a", "b"}), 1, nullptr, nullptr, 0);
+    ClassPushButton* button = main_window->add_push_button("b", nullptr, 0, 300, 50, 20, nullptr);
+    ClassListBox* next =
+        main_window->add_filled_list_box(0, 400, 200, 100, texts({"c"}), 0, nullptr, nullptr, 0);
+    show_active();
+    first->take_focus();
+    first->last_selection = 1;
+    next->last_selection = 0;
+
+    // The window activated again: the focused list gets the focus back on its own.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    main_window->window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main_window->window));
+    EXPECT_TRUE(first->window->hasFocus());
+    EXPECT_EQ(first->last_selection, 1);
+
+    // A hidden focused control hands the focus to no list.
+    button->take_focus();
+    button->show(false);
+    EXPECT_EQ(next->last_selection, 0);
+
+    // Tab does count.
+    first->take_focus();
+    QTest::keyClick(first->window, Qt::Key_Tab);
+    ASSERT_TRUE(next->window->hasFocus());
+    EXPECT_EQ(next->last_selection, -1);
+}
+
+TEST_F(WindowTest, TheOneSelectedRowCannotBeTakenAway) {
+    ClassListBox* list =
+        main_window->add_filled_list_box(0, 0, 200, 100, texts({"a", "b"}), 1, nullptr, nullptr, 0);
+    show_active();
+    QListWidget* widget = list_widget(list);
+    QTest::mouseClick(widget->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      widget->visualItemRect(widget->item(1)).center());
+    EXPECT_EQ(list->highest_selected_index(), 1);
+    QTest::keyClick(widget, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(list->highest_selected_index(), 1);
+    click_row(list, 0);
+    EXPECT_EQ(list->highest_selected_index(), 0);
 }
 
 TEST_F(WindowTest, ClickingTheSelectedRowOfAnUnfocusedListRunsItsHandlerOnce) {

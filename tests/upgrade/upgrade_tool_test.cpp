@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -173,6 +174,35 @@ TEST_F(UpgradeTool, RefusedAnswersAndFailedAttemptsEndInSuccess) {
     EXPECT_NE(device.last_reply().find("written=13824"), std::string::npos) << device.last_reply();
 }
 
+// Again and again against one device, as a trainer does: after a run that ended, and after one
+// that was killed while it held the port.
+TEST_F(UpgradeTool, RunsAgainAfterARunThatEndedOrWasKilled) {
+    const std::string verified = switched + connected + std::string(9, 'W') + written + tested;
+    EXPECT_EQ(run_tool(device.folder(), "y\n3\n").output, start + com_question + verified);
+    EXPECT_EQ(run_tool(device.folder(), "y\n3\n").output, start + com_question + verified);
+
+    ASSERT_TRUE(device.command("upgrade-reply connect silent"));
+    const std::string answers = device.folder() + "/answers";
+    std::ofstream(answers) << "y\n3\n";
+    const std::size_t before = device.frames().size();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(device.folder().c_str()) == 0 && std::freopen(answers.c_str(), "r", stdin) &&
+            std::freopen("/dev/null", "w", stdout))
+            ::execl(ORNIVEX_UPGRADE, ORNIVEX_UPGRADE, nullptr);
+        ::_exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    // The switch, then a connect left unanswered: the tool holds the port when it is killed.
+    const auto frames = device.wait_for_frames(before + 2);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    ASSERT_EQ(frames.size(), before + 2);
+    // The round trip only makes sure that the device has looked at the closed port.
+    ASSERT_TRUE(device.command("upgrade-reply connect 1"));
+    EXPECT_EQ(run_tool(device.folder(), "y\n3\n").output, start + com_question + verified);
+}
+
 TEST_F(UpgradeTool, EndsWithoutTouchingThePort) {
     ToolRun run = run_tool(device.folder(), "N\n");
     EXPECT_EQ(run.status, 0);
@@ -195,6 +225,7 @@ TEST_F(UpgradeTool, EndsWithoutTouchingThePort) {
     run = run_tool(device.folder(), "", {"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find(upgrade_image_name), std::string::npos);
+    EXPECT_NE(run.output.find("refused with status 2"), std::string::npos) << run.output;
     run = run_tool(device.folder(), "", {"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output, std::string("ornivex_upgrade ") + varden_version + "\n");

@@ -1,6 +1,0 @@
-#include "app/program_state.h"
-
-int current_mode = page_analysis;
-int last_byte = -1;
-int connected = 0;
-int sampling_on = 0;

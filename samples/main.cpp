@@ -1,0 +1,64 @@
+// varden_samples: the samples of the banknote sides in a folder against their envelope.
+#include "files/folder_files.h"
+#include "samples/sample_chart.h"
+#include "samples/samples_command.h"
+#include "samples/samples_window.h"
+#include "varden_version.h"
+
+#include <QApplication>
+#include <iostream>
+
+namespace {
+
+// The chart of one side into a PNG file, on Qt's offscreen platform: no screen is needed.
+int write_png(const SamplesCommand& command) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "varden_samples";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    if (!folder_readable(command.folder)) {
+        std::cerr << "varden_samples: cannot read the folder " << command.folder << "\n";
+        return 1;
+    }
+    const SideSamples side = load_side(command.folder, command.prefix, list_folder(command.folder));
+    if (side.samples.empty()) {
+        std::cerr << "varden_samples: no sample files " << command.prefix << "N.bin in "
+                  << command.folder << "\n";
+        return 1;
+    }
+    ZoomableChartView view;
+    view.setChart(make_side_chart(side));
+    view.resize(1400, 800);
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
+    QApplication::processEvents();
+    if (!save_chart_png(view, QString::fromStdString(command.png_file))) {
+        std::cerr << "varden_samples: cannot write " << command.png_file << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const SamplesCommand command =
+        parse_samples_command(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.mode) {
+    case SamplesMode::invalid:
+        std::cerr << "varden_samples: " << command.error << "\n"
+                  << "Try 'varden_samples --help'.\n";
+        return 2;
+    case SamplesMode::help: std::cout << samples_help_text(); return 0;
+    case SamplesMode::version: std::cout << "varden_samples " << varden_version << "\n"; return 0;
+    case SamplesMode::list:
+        return write_side_list(command.folder, command.prefix, std::cout, std::cerr);
+    case SamplesMode::png: return write_png(command);
+    case SamplesMode::window: break;
+    }
+    QApplication application(argc, argv);
+    SamplesWindow window(command.folder);
+    window.show();
+    return QApplication::exec();
+}

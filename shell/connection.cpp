@@ -1,0 +1,63 @@
+#include "shell/connection.h"
+
+#include "link/commands.h"
+#include "link/frames.h"
+#include "shell/pages.h"
+#include "shell/program_state.h"
+#include "shell/status_line.h"
+#include "ui/controls.h"
+#include "ui/drawing_kit.h"
+#include "ui/simple_graphics.h"
+
+ClassSimpleGraphics* connection_indicator = nullptr;
+ClassSimpleGraphics* connection_state_panel = nullptr;
+ClassPushButton* connect_push_button = nullptr;
+
+namespace {
+
+void show_connection_state(const char* text, const char* button_label) {
+    if (connection_state_panel)
+        connection_state_panel->draw_text_filled(text, colour_text, colour_background,
+                                                 text_format_single_line);
+    if (connect_push_button)
+        connect_push_button->set_text(button_label);
+}
+
+void on_connected() {
+    set_connection_indicator(1);
+    show_status_error("");
+    show_connection_state("VARDEN connected", "Disconnect");
+    connected = 1;
+    send_mode_frame();
+    show_connected_controls(current_mode, true);
+}
+
+} // namespace
+
+void set_connection_indicator(int on) {
+    if (connection_indicator)
+        connection_indicator->draw_bitmap_resource(on ? bitmap_connected : bitmap_disconnected);
+}
+
+void connect_button() {
+    close_name_edit();
+    const int code = connected == 1 ? command_disconnect : command_connect;
+    const int result = send_command_with_retries(code);
+    if (result != result_accepted) {
+        show_command_error(result);
+        return;
+    }
+    if (code == command_disconnect)
+        on_disconnected();
+    else
+        on_connected();
+}
+
+void on_disconnected() {
+    set_connection_indicator(0);
+    show_status_error("");
+    show_connection_state("VARDEN disconnected", "Connect");
+    connected = 0;
+    run_page_disconnected(current_mode);
+    show_connected_controls(current_mode, false);
+}

@@ -1,0 +1,19 @@
+// The connected state of the device: one button asks the device to enter or leave it; an
+// indicator lamp and a text show it.
+#pragma once
+
+class ClassPushButton;
+class ClassSimpleGraphics;
+
+extern ClassSimpleGraphics* connection_indicator;
+extern ClassSimpleGraphics* connection_state_panel;
+extern ClassPushButton* connect_push_button;
+
+// Handler of the "Connect" / "Disconnect" button.
+void connect_button();
+// Returns the window to the not-connected state. Sends nothing but what the page shown does
+// on a disconnection (the SAMPLING page stops sampling); callers send the disconnect command
+// when they need it.
+void on_disconnected();
+// Lamp on (1) or off (0).
+void set_connection_indicator(int on);

@@ -1,0 +1,114 @@
+// The window of varden_samples in-process on Qt's offscreen platform.
+#include "sim/sample_generator.h"
+#include "database/sample_names.h"
+#include "samples/sample_chart.h"
+#include "samples/samples_window.h"
+#include "tests/support/temp_folder.h"
+#include "tests/ui/qt_application.h"
+
+#include <QImage>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string prefix = "USD.OLD_100_1_";
+constexpr int far_number = 12;
+
+void store(const TempFolder& folder, const std::string& side_prefix, int number,
+           SampleKind kind = SampleKind::usual) {
+    const SampleBuffer buffer = generate_sample(5, static_cast<std::uint32_t>(number), kind);
+    folder.write(sample_file_name(side_prefix, number), {buffer.begin(), buffer.end()});
+}
+
+QValueAxis* positions_axis(const SamplesWindow& window) {
+    return static_cast<QValueAxis*>(window.chart_view()->chart()->axes(Qt::Horizontal).first());
+}
+
+void send_mouse(QWidget* target, QEvent::Type type, QPointF at) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+const QLineSeries* chosen_series(const SamplesWindow& window) {
+    for (const QAbstractSeries* series : window.chart_view()->chart()->series())
+        if (series->name() == "chosen sample")
+            return static_cast<const QLineSeries*>(series);
+    return nullptr;
+}
+
+} // namespace
+
+TEST(SamplesWindow, ShowsASideMarksTheBadSampleAndDrawsTheChosenOneOnTop) {
+    qt_application();
+    TempFolder folder;
+    for (int number = 1; number <= 14; ++number)
+        store(folder, prefix, number, number == far_number ? SampleKind::far : SampleKind::usual);
+    store(folder, "EUR_50_2_", 1);
+
+    SamplesWindow window(folder.path());
+    QTableWidget* sides = window.sides_table();
+    ASSERT_EQ(sides->rowCount(), 2);
+    EXPECT_EQ(sides->item(1, 0)->text().toStdString(), prefix);
+    EXPECT_EQ(sides->item(1, 5)->text(), "14");
+
+    window.choose_side(1);
+    QTableWidget* samples = window.samples_table();
+    ASSERT_EQ(samples->rowCount(), 14);
+    // Sorted by distance, largest first: the far sample leads and alone carries the mark.
+    samples->sortItems(2, Qt::DescendingOrder);
+    EXPECT_EQ(samples->item(0, 1)->text().toInt(), far_number);
+    EXPECT_EQ(samples->item(0, 3)->text(), "beyond 150000");
+    for (int row = 1; row < samples->rowCount(); ++row)
+        EXPECT_EQ(samples->item(row, 3)->text(), "") << row;
+
+    window.choose_sample_row(0);
+    const QLineSeries* chosen = chosen_series(window);
+    ASSERT_NE(chosen, nullptr);
+    const SampleBuffer far = generate_sample(5, far_number, SampleKind::far);
+    ASSERT_EQ(chosen->count(), 1562);
+    EXPECT_EQ(chosen->at(100).y(), far[100]);
+    EXPECT_EQ(window.chart_view()->chart()->series().last(), chosen); // drawn last: on top
+
+    window.resize(900, 600);
+    EXPECT_EQ(window.export_chart(QString::fromStdString(folder.file("chart.png"))), 1);
+    EXPECT_FALSE(QImage(QString::fromStdString(folder.file("chart.png"))).isNull());
+    EXPECT_EQ(window.export_chart(QString::fromStdString(folder.file("none/chart.png"))), 0);
+}
+
+TEST(SamplesWindow, WheelZoomsAroundThePointerDragPansDoubleClickShowsAll) {
+    qt_application();
+    TempFolder folder;
+    store(folder, prefix, 1);
+    SamplesWindow window(folder.path());
+    window.show();
+    QApplication::processEvents();
+    QWidget* viewport = window.chart_view()->viewport();
+    const QRectF area = window.chart_view()->chart()->plotArea();
+    QValueAxis* positions = positions_axis(window);
+    ASSERT_EQ(positions->max(), 1561);
+
+    // At three quarters of the width the position 1170.75 stays under the pointer.
+    const QPointF at(area.left() + area.width() * 0.75, area.center().y());
+    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_NEAR(positions->max() - positions->min(), 1561 / 1.25, 1);
+    EXPECT_NEAR(positions->min() + (positions->max() - positions->min()) * 0.75, 1170.75, 1);
+
+    const double zoomed_min = positions->min();
+    send_mouse(viewport, QEvent::MouseButtonPress, at);
+    send_mouse(viewport, QEvent::MouseMove, at - QPointF(100, 0));
+    send_mouse(viewport, QEvent::MouseButtonRelease, at - QPointF(100, 0));
+    EXPECT_NEAR(positions->min() - zoomed_min, 100 * 1561 / 1.25 / area.width(), 1);
+
+    send_mouse(viewport, QEvent::MouseButtonDblClick, at);
+    EXPECT_EQ(positions->min(), 0);
+    EXPECT_EQ(positions->max(), 1561);
+}
