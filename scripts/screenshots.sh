@@ -1,8 +1,9 @@
 #!/bin/sh
 # Takes a screenshot of each page of ornivex_control, running on a virtual X server with the
 # simulated device as COM1, into docs/screenshots/ (or the folder given). The device sends a
-# few memory dumps and a session result first, so that the pages show something. Then the
-# control program samples 24 passes of a note, one of them far off and accepted, and
+# few memory dumps and a session result first, so that the pages show something; then a
+# made database goes down at the pace of the real line, and a picture shows its progress.
+# Then the control program samples 24 passes of a note, one of them far off and accepted, and
 # varden_samples shows that side with the bad sample chosen. VARDEN_BUILD names another build
 # folder.
 set -eu
@@ -19,8 +20,22 @@ fi
 
 work=$(mktemp -d)
 printf 'COR=0\r\n;USD.OLD_100_1\r\n;EUR.NEW_50_2\r\n' >"$work/DEMO.dnl"
+# A made database of ten banknotes with four flat sides each: about 45 image blocks.
+awk 'BEGIN {
+    printf "COR=0\r\n"
+    for (note = 0; note < 10; ++note)
+        for (side = 1; side <= 4; ++side) {
+            printf ";N%d_5_%d_3\r\n", note, side
+            value = sprintf("0x%02X%02X%02X", 16 + note, 32 + side, 48)
+            for (line = 0; line < 130; ++line)
+                printf ".PWORD %s,%s,%s,%s,%s,%s,%s,%s\r\n", value, value, value, value,
+                       value, value, value, value
+            printf ".PWORD 0x00001A,0x2BFFFF\r\n"
+        }
+}' >"$work/MADE.dnl"
 mkfifo "$work/sim.in"
-"$build/varden_sim" --dir "$work" --port 1 <"$work/sim.in" >"$work/sim.log" 2>&1 &
+# Paced as the real line: messages leave at 38400 baud.
+"$build/varden_sim" --dir "$work" --port 1 --pace <"$work/sim.in" >"$work/sim.log" 2>&1 &
 sim_pid=$!
 exec 3>"$work/sim.in"
 xvfb_pid=""
@@ -63,7 +78,7 @@ for dump in "kind=0 side=0 name=USD ext=OLD denomination=100 uvl=7 group=0:11,22
     "kind=1 side=2 name=EUR ext=NEW denomination=50 pql=12 group=1:5,6,7,8" \
     "flags=0x60 kind=2 side=1 name=USD ext=OLD denomination=100 group=9:10,20,30,40"; do
     echo "send-dump $dump" >&3
-    sleep 0.5
+    sleep 5 # 16048 bytes at 38400 baud
 done
 shoot analysis
 
@@ -83,6 +98,16 @@ shoot sampling
 click 808 55 # COLLECT
 shoot collect
 
+# Each image block is answered when its 1552 bytes would have crossed the line at 38400 baud.
+echo "delay 5 445" >&3
+click 75 187 # the made database MADE
+click 145 91 # Download DB to VARDEN
+sleep 8
+shoot download_progress
+sleep 14 # the rest of the download
+echo "reset 5" >&3
+click 75 169 # the description DEMO again
+
 # Sampling on the row USD.OLD_100, Side1: pass 17 is far off; the prompt's ACCEPT keeps it.
 click 568 55  # SAMPLING
 click 400 139 # the first row of the table
@@ -94,7 +119,7 @@ for pass in $(seq 1 24); do
         click 55 561 # ACCEPT
     else
         echo "send-sample 42 $pass" >&3
-        sleep 0.6
+        sleep 0.7 # 1566 bytes at 38400 baud, then the 100 ms that end a message
     fi
 done
 click 255 88 # Stop sampling
