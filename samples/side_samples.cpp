@@ -1,7 +1,7 @@
 #include "samples/side_samples.h"
 
-#include "files/folder_files.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
 #include "samples/sample_sides.h"
 
 #include <dirent.h>

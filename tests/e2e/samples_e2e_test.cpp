@@ -1,8 +1,8 @@
 // varden_samples as its users start it: the window on a virtual X server, and the two
 // commands for scripts, --png without any screen.
-#include "sim/sample_generator.h"
 #include "database/sample_names.h"
 #include "samples/side_samples.h"
+#include "sim/sample_generator.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/window_capture.h"
 #include "tests/support/temp_folder.h"

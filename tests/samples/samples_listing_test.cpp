@@ -1,9 +1,9 @@
-#include "files/folder_files.h"
-#include "sim/sample_generator.h"
 #include "database/sample_names.h"
+#include "files/folder_files.h"
 #include "samples/sample_sides.h"
 #include "samples/samples_command.h"
 #include "samples/side_samples.h"
+#include "sim/sample_generator.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The window of varden_samples in-process on Qt's offscreen platform.
-#include "sim/sample_generator.h"
 #include "database/sample_names.h"
 #include "samples/sample_chart.h"
 #include "samples/samples_window.h"
+#include "sim/sample_generator.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/qt_application.h"
 
