@@ -64,7 +64,11 @@ int put_group(BitWriter& writer, const std::uint8_t* values, int count, int refe
     const auto [low, high] = std::minmax_element(values, values + count);
     const int minimum = *low;
     const int difference = minimum - reference;
-    const int field = difference < 0 ? (difference & 0x7F) : difference;
+    // The reader keeps the low 8 bits of reference + field, so a negative difference is written
+    // as difference + 256 (escaped like any base above 126). Its low 7 bits alone would come
+    // back 128 too high from -128 to -1, where maxima lie below their minima. Only -1 (255)
+    // cannot be written: it comes back one below.
+    const int field = difference < 0 ? difference + 256 : difference;
     const int rebuilt_base = reference + put_base_field(writer, field);
 
     const int group_class = group_class_of(*high - minimum);

@@ -22,7 +22,7 @@ inline constexpr int tail_group_size = 24;
 
 // Writes a group of `count` values. The reader adds `reference` to the base it reads: the
 // base of the first group of a pair for the second one, else 0 (the base field then holds
-// the difference, its low 7 bits when negative). Returns the base the reader rebuilds (the
+// the difference, modulo 256 when negative). Returns the base the reader rebuilds (the
 // minimum, or 254 where the minimum 255 cannot be written), the reference of a following
 // paired group.
 int put_group(BitWriter& writer, const std::uint8_t* values, int count, int reference,
