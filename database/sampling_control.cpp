@@ -50,14 +50,6 @@ void show_control(ClassControl* control, bool on) {
         control->show(on);
 }
 
-void show_sampling_state(const char* text, const char* button_label) {
-    if (sampling_state_panel)
-        sampling_state_panel->draw_text_filled(text, colour_text, colour_background,
-                                               text_format_single_line);
-    if (sampling_button)
-        sampling_button->set_text(button_label);
-}
-
 std::string row_text(int index) {
     return db_table_list ? db_table_list->item_text(index).str() : std::string();
 }
@@ -94,7 +86,8 @@ void toggle_sampling() {
         }
         set_sampling_indicator(1);
         show_status_error("");
-        show_sampling_state("Sampling ON", "Stop sampling");
+        show_state_and_button(sampling_state_panel, sampling_button, "Sampling ON",
+                              "Stop sampling");
         sampling_on = 1;
         show_control(delete_last_sample_button, true);
         show_control(last_sample_panel, true);
@@ -118,7 +111,7 @@ void stop_sampling() {
 void stop_sampling_local() {
     set_sampling_indicator(0);
     show_status_error("");
-    show_sampling_state("Sampling OFF", "Start sampling");
+    show_state_and_button(sampling_state_panel, sampling_button, "Sampling OFF", "Start sampling");
     sampling_on = 0;
     show_control(delete_last_sample_button, false);
     show_control(last_sample_panel, false);

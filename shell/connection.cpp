@@ -15,18 +15,11 @@ ClassPushButton* connect_push_button = nullptr;
 
 namespace {
 
-void show_connection_state(const char* text, const char* button_label) {
-    if (connection_state_panel)
-        connection_state_panel->draw_text_filled(text, colour_text, colour_background,
-                                                 text_format_single_line);
-    if (connect_push_button)
-        connect_push_button->set_text(button_label);
-}
-
 void on_connected() {
     set_connection_indicator(1);
     show_status_error("");
-    show_connection_state("VARDEN connected", "Disconnect");
+    show_state_and_button(connection_state_panel, connect_push_button, "VARDEN connected",
+                          "Disconnect");
     connected = 1;
     send_mode_frame();
     show_connected_controls(current_mode, true);
@@ -56,7 +49,8 @@ void connect_button() {
 void on_disconnected() {
     set_connection_indicator(0);
     show_status_error("");
-    show_connection_state("VARDEN disconnected", "Connect");
+    show_state_and_button(connection_state_panel, connect_push_button, "VARDEN disconnected",
+                          "Connect");
     connected = 0;
     run_page_disconnected(current_mode);
     show_connected_controls(current_mode, false);

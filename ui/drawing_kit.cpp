@@ -44,3 +44,11 @@ ClassSimpleGraphics* add_text_panel(int x, int y, int width, int height, bool fr
         panel->draw_text_filled(text, text_colour, back_colour, text_format_single_line);
     return panel;
 }
+
+void show_state_and_button(ClassSimpleGraphics* panel, ClassPushButton* button, const char* text,
+                           const char* button_label) {
+    if (panel)
+        panel->draw_text_filled(text, colour_text, colour_background, text_format_single_line);
+    if (button)
+        button->set_text(button_label);
+}

@@ -7,6 +7,7 @@
 
 #include <QFont>
 
+class ClassPushButton;
 class ClassSimpleGraphics;
 
 inline constexpr Colour colour_background = rgb(200, 200, 200);
@@ -39,3 +40,8 @@ ClassSimpleGraphics* add_line(int x, int y, int width, int height, Colour colour
 ClassSimpleGraphics* add_text_panel(int x, int y, int width, int height, bool framed,
                                     const TextString& text, Colour text_colour, Colour back_colour,
                                     const QFont* font);
+
+// A state panel and the button that changes that state (connection, sampling): the panel's
+// text and the button's label always change together. Controls not created are skipped.
+void show_state_and_button(ClassSimpleGraphics* panel, ClassPushButton* button, const char* text,
+                           const char* button_label);
