@@ -7,15 +7,24 @@ namespace {
 constexpr int base_escape = 127;
 
 // Writes the base field and returns the value the reader takes from it.
-int put_base_field(BitWriter& writer, int field) {
+// The base field is 7 bits, escaped by 127 to a second 7-bit field, so it reaches 254.
+void put_base_field(BitWriter& writer, int field) {
     if (field < base_escape) {
         put_bits(writer, static_cast<unsigned>(field), 7);
-        return field;
+        return;
     }
-    const int extra = std::min(field - base_escape, 127);
     put_bits(writer, base_escape, 7);
-    put_bits(writer, static_cast<unsigned>(extra), 7);
-    return base_escape + extra;
+    put_bits(writer, static_cast<unsigned>(field - base_escape), 7);
+}
+
+// The base the reader rebuilds, as a byte: the minimum where the field reaches it. The reader
+// adds the field (0..254) to the reference and keeps the low 8 bits, so only reference - 1
+// (modulo 256) is out of reach: the base is then one below the minimum, or one above it where
+// the minimum is 0 (below it would turn to 255).
+int carried_base(int minimum, int reference) {
+    if (((minimum - reference) & 0xFF) != 0xFF)
+        return minimum;
+    return minimum > 0 ? minimum - 1 : minimum + 1;
 }
 
 int group_class_of(int spread) {
@@ -62,21 +71,19 @@ void put_distance(BitWriter& writer, int distance, int group_class) {
 int put_group(BitWriter& writer, const std::uint8_t* values, int count, int reference,
               PositionCode position_code) {
     const auto [low, high] = std::minmax_element(values, values + count);
-    const int minimum = *low;
-    const int difference = minimum - reference;
-    // The reader keeps the low 8 bits of reference + field, so a negative difference is written
-    // as difference + 256 (escaped like any base above 126). Its low 7 bits alone would come
-    // back 128 too high from -128 to -1, where maxima lie below their minima. Only -1 (255)
-    // cannot be written: it comes back one below.
-    const int field = difference < 0 ? difference + 256 : difference;
-    const int rebuilt_base = reference + put_base_field(writer, field);
+    const int base = carried_base(*low, reference);
+    const int field = (base - reference) & 0xFF;
+    put_base_field(writer, field);
 
-    const int group_class = group_class_of(*high - minimum);
+    // Distances are taken from the base the reader rebuilds, not from the minimum, so a base
+    // one off the minimum costs at most the one that halving costs anyway.
+    const auto distance_of = [base](int value) { return std::max(value - base, 0); };
+    const int group_class = group_class_of(distance_of(*high));
     put_bits(writer, static_cast<unsigned>(group_class), 2);
     const int position = static_cast<int>(low - values); // minmax_element finds the first
     put_position(writer, position, position_code);
     for (int i = 0; i < count; ++i)
         if (i != position)
-            put_distance(writer, values[i] - minimum, group_class);
-    return rebuilt_base;
+            put_distance(writer, distance_of(values[i]), group_class);
+    return reference + field;
 }

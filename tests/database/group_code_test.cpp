@@ -97,21 +97,26 @@ TEST(GroupCode, ExactBase127IsEscapedToo) {
     }
 }
 
-TEST(GroupCode, NegativeDifferencesComeBackAsTheMinimum) {
-    // Maxima below their minima (a hand-made file): the reader's 8-bit sum must give the
-    // minimum back, also from -128 to -1, where the low 7 bits alone come back 128 too high.
-    const int reference = 200;
-    for (int minimum : {0, 71, 72, 100, 198, 199}) {
+TEST(GroupCode, MaximaBelowTheirMinimaComeBackWithinOne) {
+    // Maxima below their minima (a hand-made file). The reader keeps the low 8 bits of the
+    // reference plus the base field, so from -128 to -1 the low 7 bits alone come back 128 too
+    // high; -1 cannot be reached at all, and there odd distances taken from the minimum came
+    // back two below, and a minimum 0 wrapped to 255.
+    for (const auto& [reference, minimum] :
+         {std::pair{200, 0}, {200, 71}, {200, 100}, {200, 198}, {200, 199}, {1, 0}}) {
         Stream s;
         std::array<std::uint8_t, 18> values;
-        values.fill(static_cast<std::uint8_t>(minimum));
+        for (int i = 0; i < 18; ++i)
+            values[i] = static_cast<std::uint8_t>(minimum + (i * 7) % 41);
         put_group(s.writer, values.data(), 18, reference, PositionCode::main_part);
         BitReader reader = s.reader();
-        unsigned field = read_field(reader, 7);
-        if (field == 127)
-            field += read_field(reader, 7);
-        const int expected = minimum == reference - 1 ? minimum - 1 : minimum; // 255: unwritable
-        EXPECT_EQ((reference + static_cast<int>(field)) % 256, expected) << minimum;
+        std::array<std::uint8_t, 18> got;
+        read_group(reader, 18, GroupPositions::main_part, reference, got.data());
+        for (int i = 0; i < 18; ++i) {
+            const int lifted = values[i] == 0 ? 1 : 0; // 0 cannot be one below without wrapping
+            EXPECT_GE(got[i], values[i] - 1) << reference << " " << minimum << " " << i;
+            EXPECT_LE(got[i], values[i] + lifted) << reference << " " << minimum << " " << i;
+        }
     }
 }
 
@@ -186,8 +191,9 @@ TEST(GroupCode, ReadBackWithinTheHalvingOfWideGroups) {
 }
 
 TEST(GroupCode, EmptyEnvelopeReadsBackExactly) {
-    // No sample file: minima 255, maxima 0. The maxima's base is taken relative to the 254
-    // the reader rebuilds for the minima, so the maxima come back as 0.
+    // No sample file: minima 255, maxima 0. The base 255 cannot be written: the minima come
+    // back as 254 at the base's position and 255 elsewhere. The maxima's base is taken
+    // relative to the 254 the reader rebuilds, so the maxima come back as 0.
     Stream s;
     std::array<std::uint8_t, 18> minima, maxima;
     minima.fill(255);
@@ -198,6 +204,7 @@ TEST(GroupCode, EmptyEnvelopeReadsBackExactly) {
     std::array<std::uint8_t, 18> got;
     const int read_base = read_group(reader, 18, GroupPositions::main_part, 0, got.data());
     EXPECT_EQ(got[0], 254);
+    EXPECT_EQ(got[17], 255);
     read_group(reader, 18, GroupPositions::main_part, read_base, got.data());
     EXPECT_EQ(got[5], 0);
 }
