@@ -15,12 +15,18 @@ ClassPushButton* connect_push_button = nullptr;
 
 namespace {
 
-void on_connected() {
-    set_connection_indicator(1);
+// The indicator, the state panel, the button's label and `connected` for either state.
+void show_connection_state(int on) {
+    set_connection_indicator(on);
     show_status_error("");
-    show_state_and_button(connection_state_panel, connect_push_button, "VARDEN connected",
-                          "Disconnect");
-    connected = 1;
+    show_state_and_button(connection_state_panel, connect_push_button,
+                          on ? "VARDEN connected" : "VARDEN disconnected",
+                          on ? "Disconnect" : "Connect");
+    connected = on;
+}
+
+void on_connected() {
+    show_connection_state(1);
     send_mode_frame();
     show_connected_controls(current_mode, true);
 }
@@ -47,11 +53,7 @@ void connect_button() {
 }
 
 void on_disconnected() {
-    set_connection_indicator(0);
-    show_status_error("");
-    show_state_and_button(connection_state_panel, connect_push_button, "VARDEN disconnected",
-                          "Connect");
-    connected = 0;
+    show_connection_state(0);
     run_page_disconnected(current_mode);
     show_connected_controls(current_mode, false);
 }
