@@ -27,13 +27,13 @@ int write_png(const SamplesCommand& command) {
                   << command.folder << "\n";
         return 1;
     }
-    ZoomableChartView view;
-    view.setChart(make_side_chart(side));
-    view.resize(1400, 800);
-    view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.show();
+    SideCharts charts;
+    charts.show_side(&side);
+    charts.resize(1400, 800);
+    charts.setAttribute(Qt::WA_DontShowOnScreen);
+    charts.show();
     QApplication::processEvents();
-    if (!save_chart_png(view, QString::fromStdString(command.png_file))) {
+    if (!save_widget_png(charts, QString::fromStdString(command.png_file))) {
         std::cerr << "varden_samples: cannot write " << command.png_file << "\n";
         return 1;
     }

@@ -1,9 +1,11 @@
 #include "samples/sample_chart.h"
 
-#include <QAreaSeries>
-#include <QLegendMarker>
+#include <QGraphicsItem>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QValueAxis>
@@ -11,61 +13,226 @@
 
 namespace {
 
-const QColor sample_colour(40, 90, 170, 90);
+const QColor sample_colour(40, 90, 170, 70);
 const QColor beyond_limit_colour(230, 120, 0, 200);
-const QColor envelope_colour(40, 170, 70, 110);
+const QColor envelope_colour(40, 170, 70, 90);
+const QColor edge_colour(0, 110, 30);
 const QColor chosen_colour(220, 0, 0);
-const QString chosen_series_name = "chosen sample";
+const QColor excursion_colour(150, 0, 170);
 constexpr double zoom_step = 1.25;
+constexpr double click_tolerance_pixels = 4;
 
-QList<QPointF> points_of(const SampleFile& file) {
-    QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(file.data.size()));
-    for (std::size_t i = 0; i < file.data.size(); ++i)
-        points.append(QPointF(static_cast<double>(i), file.data[i]));
-    return points;
+// The plot area of a chart and the values its axes show: the one mapping of values to pixels.
+struct ValueMapping {
+    QRectF area;
+    double x_min = 0, x_max = 1, y_min = 0, y_max = 255;
+
+    QPointF point(double position, double value) const {
+        return {area.left() + (position - x_min) / (x_max - x_min) * area.width(),
+                area.bottom() - (value - y_min) / (y_max - y_min) * area.height()};
+    }
+    bool operator==(const ValueMapping&) const = default;
+};
+
+ValueMapping mapping_of(QChart* chart) {
+    ValueMapping mapping;
+    mapping.area = chart->plotArea();
+    const auto* positions = static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).first());
+    const auto* values = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first());
+    mapping.x_min = positions->min();
+    mapping.x_max = positions->max();
+    mapping.y_min = values->min();
+    mapping.y_max = values->max();
+    return mapping;
 }
 
-QLineSeries* line_of(const QList<QPointF>& points, const QString& name, const QColor& colour,
-                     double width) {
-    auto* series = new QLineSeries;
-    series->setName(name);
-    series->replace(points);
-    series->setPen(QPen(colour, width));
-    return series;
+// The line of `data` over the positions of `panel` that it reaches.
+QPolygonF line_of(const std::vector<std::uint8_t>& data, const ViewPanel& panel,
+                  const ValueMapping& mapping) {
+    QPolygonF line;
+    line.reserve(static_cast<qsizetype>(panel.bytes.size()));
+    for (std::size_t position = 0; position < panel.bytes.size(); ++position) {
+        if (panel.bytes[position] >= data.size())
+            break;
+        line.append(mapping.point(static_cast<double>(position), data[panel.bytes[position]]));
+    }
+    return line;
 }
 
-void add_envelope(QChart* chart, const Envelope& envelope) {
-    for (const PositionRange& range : envelope_ranges(envelope)) {
-        QList<QPointF> lower;
-        QList<QPointF> upper;
-        for (std::size_t i = range.first; i < range.end; ++i) {
-            lower.append(QPointF(static_cast<double>(i), envelope.minimum[i]));
-            upper.append(QPointF(static_cast<double>(i), envelope.maximum[i]));
+// What is drawn over the plot area of one chart. It lies above the chart's own items.
+class SamplesItem : public QGraphicsItem {
+public:
+    SamplesItem(QChart* chart, const SideSamples& side, const ViewPanel& panel, const int& chosen)
+        : QGraphicsItem(chart), chart_(chart), side_(side), panel_(panel), chosen_(chosen),
+          ranges_(envelope_ranges(side.envelope, panel.bytes)) {
+        setZValue(1000);
+        position_of_.assign(sample_data_size, -1);
+        for (std::size_t position = 0; position < panel.bytes.size(); ++position)
+            position_of_[panel.bytes[position]] = static_cast<int>(position);
+    }
+
+    QRectF boundingRect() const override { return chart_->plotArea(); }
+    void geometry_changed() {
+        prepareGeometryChange();
+        update();
+    }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        const ValueMapping mapping = mapping_of(chart_);
+        if (!(mapping == cached_for_) || cache_.isNull())
+            draw_samples(mapping, painter->device() ? painter->device()->devicePixelRatioF() : 1);
+        painter->drawImage(mapping.area.topLeft(), cache_);
+        painter->save();
+        painter->setClipRect(mapping.area);
+        painter->setRenderHint(QPainter::Antialiasing);
+        if (side_.has_envelope) {
+            painter->setPen(QPen(edge_colour, 1.5));
+            for (const auto& [upper, lower] : edges(mapping)) {
+                painter->drawPolyline(upper);
+                painter->drawPolyline(lower);
+            }
         }
-        auto* band = new QAreaSeries(line_of(upper, "", envelope_colour, 1),
-                                     line_of(lower, "", envelope_colour, 1));
-        // The band does not own its two edges: they go with it.
-        band->upperSeries()->setParent(band);
-        band->lowerSeries()->setParent(band);
-        band->setName("envelope of the first ten files");
-        band->setBrush(envelope_colour);
-        band->setPen(QPen(envelope_colour.darker(), 1));
-        chart->addSeries(band);
+        if (chosen_ >= 0 && static_cast<std::size_t>(chosen_) < side_.samples.size())
+            draw_chosen(*painter, side_.samples[static_cast<std::size_t>(chosen_)], mapping);
+        painter->restore();
     }
+
+private:
+    // The upper and lower edge of each stretch of the envelope.
+    std::vector<std::pair<QPolygonF, QPolygonF>> edges(const ValueMapping& mapping) const {
+        std::vector<std::pair<QPolygonF, QPolygonF>> lines;
+        for (const PositionRange& range : ranges_) {
+            QPolygonF upper, lower;
+            for (std::size_t position = range.first; position < range.end; ++position) {
+                const std::size_t byte = panel_.bytes[position];
+                upper.append(
+                    mapping.point(static_cast<double>(position), side_.envelope.maximum[byte]));
+                lower.append(
+                    mapping.point(static_cast<double>(position), side_.envelope.minimum[byte]));
+            }
+            lines.emplace_back(upper, lower);
+        }
+        return lines;
+    }
+
+    // The band and every sample into the image of the plot area, without antialiasing: a
+    // thousand lines of 1562 points are drawn in a moment that way.
+    void draw_samples(const ValueMapping& mapping, double pixel_ratio) {
+        cached_for_ = mapping;
+        cache_ = QImage((mapping.area.size() * pixel_ratio).toSize().expandedTo({1, 1}),
+                        QImage::Format_ARGB32_Premultiplied);
+        cache_.setDevicePixelRatio(pixel_ratio);
+        cache_.fill(Qt::transparent);
+        QPainter painter(&cache_);
+        painter.translate(-mapping.area.topLeft());
+        if (side_.has_envelope) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(envelope_colour);
+            for (const auto& [upper, lower] : edges(mapping)) {
+                QPolygonF band = upper;
+                for (auto point = lower.rbegin(); point != lower.rend(); ++point)
+                    band.append(*point);
+                painter.drawPolygon(band);
+            }
+        }
+        for (const bool beyond : {false, true}) {
+            painter.setPen(QPen(beyond ? beyond_limit_colour : sample_colour, 0));
+            for (const SideSample& sample : side_.samples)
+                if (beyond_limit(sample.distance) == beyond)
+                    painter.drawPolyline(line_of(sample.file.data, panel_, mapping));
+        }
+    }
+
+    // A stroke from the envelope's edge to each value of the chosen sample beyond it, and the
+    // sample's line over them.
+    void draw_chosen(QPainter& painter, const SideSample& sample,
+                     const ValueMapping& mapping) const {
+        if (side_.has_envelope) {
+            painter.setPen(QPen(excursion_colour, 3, Qt::SolidLine, Qt::FlatCap));
+            for (const Excursion& excursion : sample_excursions(sample.file.data, side_.envelope)) {
+                const int position = position_of_[excursion.index];
+                if (position >= 0)
+                    painter.drawLine(mapping.point(position, excursion.edge),
+                                     mapping.point(position, excursion.value));
+            }
+        }
+        painter.setPen(QPen(chosen_colour, 1.5));
+        painter.drawPolyline(line_of(sample.file.data, panel_, mapping));
+    }
+
+    QChart* chart_;
+    const SideSamples& side_;
+    const ViewPanel& panel_;
+    const int& chosen_;
+    std::vector<PositionRange> ranges_;
+    std::vector<int> position_of_; // the panel position of each byte, -1 when not in it
+    ValueMapping cached_for_;
+    QImage cache_;
+};
+
+QValueAxis* axis(double max, double interval, const QString& title) {
+    auto* axis = new QValueAxis;
+    axis->setRange(0, max);
+    axis->setLabelFormat("%d");
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(interval);
+    axis->setTitleText(title);
+    return axis;
 }
 
-// One legend entry per kind of series, not one per sample.
-void keep_one_legend_entry_per_name(QChart* chart) {
-    QStringList shown;
-    for (QLegendMarker* marker : chart->legend()->markers()) {
-        const QString name = marker->series()->name();
-        marker->setVisible(!name.isEmpty() && !shown.contains(name));
-        shown.append(name);
-    }
+// What the colours mean, as one line of text above the charts.
+QString legend_text(const SideSamples& side) {
+    std::vector<std::pair<QString, QColor>> entries = {{"samples", sample_colour}};
+    if (side.has_envelope)
+        entries.insert(entries.end(),
+                       {{QString("beyond %1").arg(wrong_image_distance), beyond_limit_colour},
+                        {"envelope of the first ten files", edge_colour}});
+    entries.push_back({"chosen sample", chosen_colour});
+    if (side.has_envelope)
+        entries.push_back({"where it lies beyond the envelope", excursion_colour});
+    QString text;
+    for (const auto& [name, colour] : entries)
+        text += QString("&nbsp;&nbsp;<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                    .arg(QColor(colour.rgb()).name(), name.toHtmlEscaped());
+    return text;
 }
 
-QString chart_title(const SideSamples& side) {
+QChart* make_panel_chart(const ViewPanel& panel, bool small) {
+    auto* chart = new QChart;
+    chart->setTitle(QString::fromStdString(panel.title));
+    chart->legend()->setVisible(false);
+    const double last = static_cast<double>(panel.bytes.size() - 1);
+    QValueAxis* positions = axis(last,
+                                 last > 400  ? 200
+                                 : last > 10 ? 50
+                                             : 1,
+                                 small ? QString() : QString("position"));
+    QValueAxis* values = axis(255, small ? 100 : 50, small ? QString() : QString("byte value"));
+    if (small) {
+        chart->setMargins(QMargins(0, 0, 0, 0));
+        chart->setBackgroundRoundness(0);
+        QFont font = chart->titleFont();
+        font.setPointSizeF(font.pointSizeF() * 0.8);
+        chart->setTitleFont(font);
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+        positions->setLabelsFont(font);
+        values->setLabelsFont(font);
+    }
+    chart->addAxis(positions, Qt::AlignBottom);
+    chart->addAxis(values, Qt::AlignLeft);
+    // An axis without series has no domain to zoom: a line without points carries it. What
+    // the chart shows is drawn over its plot area.
+    auto* domain = new QLineSeries;
+    chart->addSeries(domain);
+    domain->attachAxis(positions);
+    domain->attachAxis(values);
+    return chart;
+}
+
+} // namespace
+
+QString side_chart_title(const SideSamples& side) {
     const QString files = QString("%1: %2 sample files")
                               .arg(QString::fromStdString(side.prefix))
                               .arg(side.samples.size());
@@ -74,60 +241,89 @@ QString chart_title(const SideSamples& side) {
     return files + QString(" - beyond %1 in orange").arg(wrong_image_distance);
 }
 
-} // namespace
-
-QChart* make_side_chart(const SideSamples& side) {
-    auto* chart = new QChart;
-    chart->setTitle(chart_title(side));
-    // Later series lie above earlier ones: the band over the usual samples, the samples
-    // beyond the limit over the band, the chosen one over everything.
-    for (const SideSample& sample : side.samples)
-        if (!beyond_limit(sample.distance))
-            chart->addSeries(line_of(points_of(sample.file), "samples", sample_colour, 1));
-    if (side.has_envelope)
-        add_envelope(chart, side.envelope);
-    for (const SideSample& sample : side.samples)
-        if (beyond_limit(sample.distance))
-            chart->addSeries(line_of(points_of(sample.file),
-                                     QString("beyond %1").arg(wrong_image_distance),
-                                     beyond_limit_colour, 1.5));
-    chart->addSeries(line_of({}, chosen_series_name, chosen_colour, 1.5));
-
-    auto* positions = new QValueAxis;
-    positions->setRange(0, static_cast<double>(sample_data_size - 1));
-    positions->setLabelFormat("%d");
-    positions->setTickType(QValueAxis::TicksDynamic);
-    positions->setTickAnchor(0);
-    positions->setTickInterval(200);
-    positions->setTitleText("position");
-    auto* values = new QValueAxis;
-    values->setRange(0, 255);
-    values->setLabelFormat("%d");
-    values->setTickType(QValueAxis::TicksDynamic);
-    values->setTickAnchor(0);
-    values->setTickInterval(50);
-    values->setTitleText("byte value");
-    chart->addAxis(positions, Qt::AlignBottom);
-    chart->addAxis(values, Qt::AlignLeft);
-    for (QAbstractSeries* series : chart->series()) {
-        series->attachAxis(positions);
-        series->attachAxis(values);
-    }
-    keep_one_legend_entry_per_name(chart);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    return chart;
+SideCharts::SideCharts(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    title_ = new QLabel(this);
+    title_->setAlignment(Qt::AlignCenter);
+    title_->setTextFormat(Qt::RichText);
+    layout->addWidget(title_);
+    grid_ = new QGridLayout;
+    grid_->setSpacing(0);
+    layout->addLayout(grid_, 1);
 }
 
-void show_chosen_sample(QChart* chart, const SideSamples& side, int index) {
-    for (QAbstractSeries* series : chart->series()) {
-        if (series->name() != chosen_series_name)
-            continue;
-        auto* line = static_cast<QLineSeries*>(series);
-        if (index >= 0 && static_cast<std::size_t>(index) < side.samples.size())
-            line->replace(points_of(side.samples[static_cast<std::size_t>(index)].file));
+void SideCharts::show_side(const SideSamples* side) {
+    side_ = side;
+    chosen_ = -1;
+    rebuild();
+}
+
+void SideCharts::set_view(SampleView view) {
+    view_ = view;
+    rebuild();
+}
+
+void SideCharts::choose(int index) {
+    chosen_ = index;
+    for (QGraphicsItem* item : items_)
+        item->update();
+}
+
+int SideCharts::sample_at(int chart, QPointF at) const {
+    if (side_ == nullptr || chart < 0 || chart >= static_cast<int>(views_.size()))
+        return -1;
+    std::vector<const std::vector<std::uint8_t>*> samples;
+    for (const SideSample& sample : side_->samples)
+        samples.push_back(&sample.file.data);
+    const ValueMapping mapping = mapping_of(views_[static_cast<std::size_t>(chart)]->chart());
+    const double tolerance =
+        click_tolerance_pixels * (mapping.y_max - mapping.y_min) / mapping.area.height();
+    return sample_near(samples, panels_[static_cast<std::size_t>(chart)], at.x(), at.y(),
+                       tolerance);
+}
+
+void SideCharts::rebuild() {
+    for (ZoomableChartView* view : views_)
+        delete view; // with its chart and what is drawn over it
+    views_.clear();
+    items_.clear();
+    panels_ = side_ == nullptr ? std::vector<ViewPanel>{} : view_panels(view_);
+    title_->setText(side_ == nullptr
+                        ? QString()
+                        : side_chart_title(*side_).toHtmlEscaped() + "<br>" + legend_text(*side_));
+    const bool small = panels_.size() > 1;
+    for (std::size_t k = 0; k < panels_.size(); ++k) {
+        auto* view = new ZoomableChartView(this);
+        QChart* chart = make_panel_chart(panels_[k], small);
+        view->setChart(chart);
+        auto* item = new SamplesItem(chart, *side_, panels_[k], chosen_);
+        connect(chart, &QChart::plotAreaChanged, this, [item] { item->geometry_changed(); });
+        for (QAbstractAxis* axis : chart->axes())
+            connect(static_cast<QValueAxis*>(axis), &QValueAxis::rangeChanged, this,
+                    [item] { item->update(); });
+        const int chart_index = static_cast<int>(k);
+        view->on_click = [this, chart_index](QPointF at) {
+            const int index = sample_at(chart_index, at);
+            if (index >= 0 && on_sample_clicked)
+                on_sample_clicked(index);
+        };
+        view->on_context_menu = [this, chart_index](QPointF at, QPoint global) {
+            if (on_context_menu)
+                on_context_menu(sample_at(chart_index, at), global);
+        };
+        // The five channels one above the other; the last two bytes beside them.
+        const bool last_bytes = small && k + 1 == panels_.size();
+        if (last_bytes)
+            grid_->addWidget(view, 0, 1, static_cast<int>(k), 1);
         else
-            line->clear();
+            grid_->addWidget(view, static_cast<int>(k), 0);
+        views_.push_back(view);
+        items_.push_back(item);
     }
+    grid_->setColumnStretch(0, 8);
+    grid_->setColumnStretch(1, small ? 2 : 0);
 }
 
 ZoomableChartView::ZoomableChartView(QWidget* parent) : QChartView(parent) {
@@ -150,14 +346,19 @@ void ZoomableChartView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QChartView::mousePressEvent(event);
     dragging_ = true;
-    last_position_ = event->position();
-    setCursor(Qt::ClosedHandCursor);
+    moved_ = false;
+    pressed_at_ = last_position_ = event->position();
     event->accept();
 }
 
 void ZoomableChartView::mouseMoveEvent(QMouseEvent* event) {
     if (!dragging_)
         return QChartView::mouseMoveEvent(event);
+    if (!moved_ && (event->position() - pressed_at_).manhattanLength() < 4)
+        return;
+    if (!moved_)
+        setCursor(Qt::ClosedHandCursor);
+    moved_ = true;
     const QPointF moved = event->position() - last_position_;
     last_position_ = event->position();
     chart()->scroll(-moved.x(), moved.y());
@@ -169,6 +370,9 @@ void ZoomableChartView::mouseReleaseEvent(QMouseEvent* event) {
         return QChartView::mouseReleaseEvent(event);
     dragging_ = false;
     unsetCursor();
+    if (!moved_ && on_click)
+        on_click(
+            chart()->mapToValue(chart()->mapFromScene(mapToScene(event->position().toPoint()))));
     event->accept();
 }
 
@@ -177,9 +381,16 @@ void ZoomableChartView::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
-int save_chart_png(QChartView& view, const QString& path) {
+void ZoomableChartView::contextMenuEvent(QContextMenuEvent* event) {
+    if (on_context_menu)
+        on_context_menu(chart()->mapToValue(chart()->mapFromScene(mapToScene(event->pos()))),
+                        event->globalPos());
+    event->accept();
+}
+
+int save_widget_png(QWidget& widget, const QString& path) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !view.grab().save(&file, "PNG"))
+    if (!file.open(QIODevice::WriteOnly) || !widget.grab().save(&file, "PNG"))
         return 0;
     return file.commit() ? 1 : 0;
 }

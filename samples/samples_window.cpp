@@ -48,10 +48,10 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
     setWindowTitle("VARDEN samples - " + QString::fromStdString(folder));
     sides_table_ = make_table({"Prefix", "Name", "Ext", "Nominal", "Side", "Files"}, this);
     samples_table_ = make_table({"File", "Number", "Distance", "Mark", "Note"}, this);
-    chart_view_ = new ZoomableChartView(this);
+    charts_ = new SideCharts(this);
 
     auto* right = new QSplitter(Qt::Vertical, this);
-    right->addWidget(chart_view_);
+    right->addWidget(charts_);
     right->addWidget(samples_table_);
     right->setStretchFactor(0, 3);
     right->setStretchFactor(1, 2);
@@ -117,9 +117,7 @@ void SamplesWindow::choose_side(int row) {
             load_side(folder_, sides_[static_cast<std::size_t>(row)].prefix, folder_names_);
         QApplication::restoreOverrideCursor();
     }
-    QChart* old_chart = chart_view_->chart();
-    chart_view_->setChart(make_side_chart(shown_side_));
-    delete old_chart;
+    charts_->show_side(&shown_side_);
     fill_samples();
 }
 
@@ -157,12 +155,11 @@ void SamplesWindow::fill_samples() {
 
 void SamplesWindow::choose_sample_row(int row) {
     const QTableWidgetItem* name = row < 0 ? nullptr : samples_table_->item(row, file_column);
-    show_chosen_sample(chart_view_->chart(), shown_side_,
-                       name == nullptr ? -1 : name->data(Qt::UserRole).toInt());
+    charts_->choose(name == nullptr ? -1 : name->data(Qt::UserRole).toInt());
 }
 
 int SamplesWindow::export_chart(const QString& path) {
-    return save_chart_png(*chart_view_, path);
+    return save_widget_png(*charts_, path);
 }
 
 void SamplesWindow::ask_and_export() {

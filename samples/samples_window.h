@@ -12,7 +12,7 @@
 
 class QLabel;
 class QTableWidget;
-class ZoomableChartView;
+class SideCharts;
 
 class SamplesWindow : public QMainWindow {
 public:
@@ -27,7 +27,7 @@ public:
 
     QTableWidget* sides_table() const { return sides_table_; }
     QTableWidget* samples_table() const { return samples_table_; }
-    ZoomableChartView* chart_view() const { return chart_view_; }
+    SideCharts* charts() const { return charts_; }
 
 private:
     void fill_sides();
@@ -40,6 +40,6 @@ private:
     SideSamples shown_side_;
     QTableWidget* sides_table_ = nullptr;
     QTableWidget* samples_table_ = nullptr;
-    ZoomableChartView* chart_view_ = nullptr;
+    SideCharts* charts_ = nullptr;
     QLabel* folder_label_ = nullptr;
 };

@@ -10,14 +10,15 @@ SideSamples load_side(const std::string& folder, const std::string& prefix,
                       const std::vector<std::string>& folder_names) {
     SideSamples side;
     side.prefix = prefix;
+    // The envelope of the side once: the control program's own, so that both always agree.
     side.has_envelope = side_envelope(side.envelope, prefix, folder, folder_names) == 1;
     for (const std::string& name : side_file_names(prefix, folder_names)) {
         SideSample sample;
         sample.file_name = name;
         sample.number = sample_number_of(name);
         sample.file = read_sample_file(path_in(folder, name));
-        // The control program's own check, so that both always agree.
-        sample.distance = envelope_distance(sample.file.data, prefix, folder, folder_names);
+        sample.distance =
+            side.has_envelope ? distance_from_envelope(sample.file.data, side.envelope) : 0;
         side.samples.push_back(std::move(sample));
     }
     return side;
@@ -31,14 +32,16 @@ std::string list_line(const SideSample& sample) {
     return sample.file_name + " " + std::to_string(sample.distance) + "\n";
 }
 
-std::vector<PositionRange> envelope_ranges(const Envelope& envelope) {
+std::vector<PositionRange> envelope_ranges(const Envelope& envelope,
+                                           const std::vector<std::size_t>& bytes) {
     std::vector<PositionRange> ranges;
-    for (std::size_t i = 0; i < sample_data_size; ++i) {
-        if (envelope.minimum[i] > envelope.maximum[i])
+    for (std::size_t position = 0; position < bytes.size(); ++position) {
+        const std::size_t byte = bytes[position];
+        if (byte >= sample_data_size || envelope.minimum[byte] > envelope.maximum[byte])
             continue;
-        if (ranges.empty() || ranges.back().end != i)
-            ranges.push_back({i, i});
-        ranges.back().end = i + 1;
+        if (ranges.empty() || ranges.back().end != position)
+            ranges.push_back({position, position});
+        ranges.back().end = position + 1;
     }
     return ranges;
 }

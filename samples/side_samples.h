@@ -43,9 +43,11 @@ struct PositionRange {
     std::size_t end = 0;
 };
 
-// The stretches of the 1562 data positions that at least one envelope file reaches (minimum
-// not above maximum); positions beyond the shorter files form no band.
-std::vector<PositionRange> envelope_ranges(const Envelope& envelope);
+// The stretches of positions of a chart drawing `bytes` (the byte index at each position) that
+// at least one envelope file reaches (minimum not above maximum); positions beyond the shorter
+// files form no band.
+std::vector<PositionRange> envelope_ranges(const Envelope& envelope,
+                                           const std::vector<std::size_t>& bytes);
 
 // "--list PREFIX": the lines of the side to `out`, notes on files that are not complete sample
 // buffers to `errors`. 0 when every file was read, 1 when the folder cannot be read, it has no

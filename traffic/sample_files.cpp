@@ -43,12 +43,8 @@ int side_envelope(Envelope& envelope, const std::string& prefix, const std::stri
     return 1;
 }
 
-std::int32_t envelope_distance(std::span<const std::uint8_t> sample, const std::string& prefix,
-                               const std::string& folder, const std::vector<std::string>& names) {
-    Envelope envelope;
-    if (!side_envelope(envelope, prefix, folder, names))
-        return 0;
-
+std::int32_t distance_from_envelope(std::span<const std::uint8_t> sample,
+                                    const Envelope& envelope) {
     std::int32_t distance = 0; // at most 1562 * 255 * 255, well inside 32 bits
     const std::size_t count = std::min(sample.size(), sample_data_size);
     for (std::size_t i = 0; i < count; ++i) {
@@ -61,6 +57,14 @@ std::int32_t envelope_distance(std::span<const std::uint8_t> sample, const std::
             distance += (envelope.minimum[i] - value) * (envelope.minimum[i] - value);
     }
     return distance;
+}
+
+std::int32_t envelope_distance(std::span<const std::uint8_t> sample, const std::string& prefix,
+                               const std::string& folder, const std::vector<std::string>& names) {
+    Envelope envelope;
+    if (!side_envelope(envelope, prefix, folder, names))
+        return 0;
+    return distance_from_envelope(sample, envelope);
 }
 
 std::uint32_t sample_sum(std::span<const std::uint8_t> buffer) {

@@ -42,6 +42,10 @@ int add_sample_files_to_envelope(Envelope& envelope, const std::string& folder,
 int side_envelope(Envelope& envelope, const std::string& prefix, const std::string& folder,
                   const std::vector<std::string>& names);
 
+// The squared distance of `sample` (its first 1562 bytes) from `envelope`: the sum of the
+// squares of its excursions above the maximum and below the minimum of each position.
+std::int32_t distance_from_envelope(std::span<const std::uint8_t> sample, const Envelope& envelope);
+
 // `envelope_distance`: the squared distance of `sample` (its first 1562 bytes) from the
 // envelope of the ten lowest-numbered existing files `prefix` + 1..999 + ".bin" of `folder`
 // (`names` is its listing). 0 when fewer than ten exist.

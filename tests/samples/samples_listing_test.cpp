@@ -1,6 +1,7 @@
 #include "database/sample_names.h"
 #include "files/folder_files.h"
 #include "samples/sample_sides.h"
+#include "samples/sample_views.h"
 #include "samples/samples_command.h"
 #include "samples/side_samples.h"
 #include "sim/sample_generator.h"
@@ -136,7 +137,8 @@ TEST(SideList, EnvelopeFilesShorterThanASample) {
     store(folder, 11, full);
 
     const SideSamples side = load_side(folder.path(), prefix, list_folder(folder.path()));
-    const std::vector<PositionRange> band = envelope_ranges(side.envelope);
+    const std::vector<PositionRange> band =
+        envelope_ranges(side.envelope, view_panels(SampleView::file_order)[0].bytes);
     ASSERT_EQ(band.size(), 1u);
     EXPECT_EQ(band[0].first, 0u);
     EXPECT_EQ(band[0].end, 100u);
@@ -144,6 +146,65 @@ TEST(SideList, EnvelopeFilesShorterThanASample) {
     EXPECT_EQ(listing.result, 0);
     EXPECT_EQ(listing.lines, zero_lines(1, 10) + sample_file_name(prefix, 11) + " " +
                                  std::to_string(1462 * 255 * 255) + "\n");
+}
+
+// The envelope is made once per side: every distance must still be the one the control program
+// computes for that sample arriving, whatever files come first by name or by number.
+TEST(SideList, EachDistanceIsTheControlProgramsForThatSampleArriving) {
+    TempFolder folder;
+    store(folder, 0, generated(40, SampleKind::far)); // number 0: never in the envelope
+    folder.write(prefix + "05.bin", generated(41, SampleKind::far)); // not the name of 5
+    for (int number = 1; number <= 40; ++number)
+        if (number != 4)
+            store(folder, number,
+                  generated(static_cast<std::uint32_t>(number),
+                            number % 9 == 0 ? SampleKind::far : SampleKind::usual));
+    store(folder, 1000, generated(42));
+    const std::vector<std::string> names = list_folder(folder.path());
+    const SideSamples side = load_side(folder.path(), prefix, names);
+    ASSERT_EQ(side.samples.size(), 42u);
+    int beyond = 0;
+    for (const SideSample& sample : side.samples) {
+        EXPECT_EQ(sample.distance,
+                  envelope_distance(sample.file.data, prefix, folder.path(), names))
+            << sample.file_name;
+        beyond += beyond_limit(sample.distance) ? 1 : 0;
+    }
+    EXPECT_EQ(beyond, 5); // 0, 05, 18, 27 and 36: 9 is in the envelope (1..11 without 4)
+}
+
+TEST(SampleViews, ChannelsApartAndTheExcursionsThatMakeTheDistance) {
+    const std::vector<ViewPanel> channels = view_panels(SampleView::channels);
+    ASSERT_EQ(channels.size(), 6u);
+    EXPECT_EQ(channels[2].bytes.size(), 312u);
+    EXPECT_EQ(channels[2].bytes[1], 7u); // byte 5 * i + ch
+    EXPECT_EQ(channels[4].bytes.back(), 1559u);
+    EXPECT_EQ(channels[5].bytes, (std::vector<std::size_t>{1560, 1561}));
+    EXPECT_EQ(view_panels(SampleView::channel_3)[0].bytes, channels[3].bytes);
+    EXPECT_EQ(view_panels(SampleView::file_order)[0].bytes.size(), 1562u);
+
+    Envelope envelope;
+    reset_envelope(envelope);
+    const std::vector<std::uint8_t> a(1562, 100), b(1562, 120);
+    add_to_envelope(envelope, a);
+    add_to_envelope(envelope, b);
+    std::vector<std::uint8_t> sample(1562, 110);
+    sample[7] = 130;   // 10 above
+    sample[1561] = 97; // 3 below
+    const std::vector<Excursion> excursions = sample_excursions(sample, envelope);
+    ASSERT_EQ(excursions.size(), 2u);
+    std::int32_t squares = 0;
+    for (const Excursion& excursion : excursions)
+        squares += (excursion.value - excursion.edge) * (excursion.value - excursion.edge);
+    EXPECT_EQ(squares, distance_from_envelope(sample, envelope));
+    EXPECT_EQ(excursions[0].index, 7u);
+    EXPECT_EQ(excursions[1].edge, 100);
+
+    // A click between positions 0 and 1 of channel 2 (bytes 2 and 7) reads the lines between.
+    const std::vector<const std::vector<std::uint8_t>*> lines = {&a, &sample, &b};
+    EXPECT_EQ(sample_near(lines, channels[2], 0.75, 126, 2), 1); // 110 / 4 + 130 * 3 / 4
+    EXPECT_EQ(sample_near(lines, channels[2], 0.75, 131, 2), -1);
+    EXPECT_EQ(sample_near(lines, channels[2], 312, 110, 2), -1);
 }
 
 TEST(SideList, NothingToListIsAFailure) {
