@@ -53,7 +53,10 @@ int main(int argc, char* argv[]) {
     case SamplesMode::help: std::cout << samples_help_text(); return 0;
     case SamplesMode::version: std::cout << "varden_samples " << varden_version << "\n"; return 0;
     case SamplesMode::list:
-        return write_side_list(command.folder, command.prefix, std::cout, std::cerr);
+        return write_side_list(command.folder, command.prefix, command.set_aside, std::cout,
+                               std::cerr);
+    case SamplesMode::set_aside:
+    case SamplesMode::put_back: return run_sample_moves(command, std::cout, std::cerr);
     case SamplesMode::png: return write_png(command);
     case SamplesMode::window: break;
     }

@@ -31,6 +31,11 @@ struct SideSamples {
 SideSamples load_side(const std::string& folder, const std::string& prefix,
                       const std::vector<std::string>& folder_names);
 
+// The samples of `prefix` set aside in `folder`, with their distances from the envelope of the
+// working folder: the distance each would have arriving now.
+SideSamples load_set_aside(const std::string& folder, const std::string& prefix,
+                           const std::vector<std::string>& folder_names);
+
 // Whether the control program would ask the technician about a sample this far out.
 bool beyond_limit(std::int32_t distance);
 
@@ -49,11 +54,12 @@ struct PositionRange {
 std::vector<PositionRange> envelope_ranges(const Envelope& envelope,
                                            const std::vector<std::size_t>& bytes);
 
-// "--list PREFIX": the lines of the side to `out`, notes on files that are not complete sample
-// buffers to `errors`. 0 when every file was read, 1 when the folder cannot be read, it has no
-// file of `prefix`, or a file cannot be read (its line is left out).
-int write_side_list(const std::string& folder, const std::string& prefix, std::ostream& out,
-                    std::ostream& errors);
+// "--list PREFIX": the lines of the side to `out` (with `set_aside`: of its samples set aside),
+// notes on files that are not complete sample buffers to `errors`. 0 when every file was read,
+// 1 when the folder cannot be read, it has no file of `prefix`, or a file cannot be read (its
+// line is left out).
+int write_side_list(const std::string& folder, const std::string& prefix, bool set_aside,
+                    std::ostream& out, std::ostream& errors);
 
 // 1 when the entries of `folder` can be listed.
 int folder_readable(const std::string& folder);

@@ -95,7 +95,7 @@ TEST(SamplesCommands, ListAndPngWithoutAScreen) {
     store_side(folder);
     // The program prints what the listing gives in-process: its own lines, nothing more.
     std::ostringstream expected, notes;
-    ASSERT_EQ(write_side_list(folder.path(), prefix, expected, notes), 0);
+    ASSERT_EQ(write_side_list(folder.path(), prefix, false, expected, notes), 0);
     const std::string lines = expected.str();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 12);
     EXPECT_EQ(output_of(std::string(VARDEN_SAMPLES) + " --list " + prefix + " " + folder.path()),

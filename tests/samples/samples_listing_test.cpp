@@ -39,7 +39,7 @@ struct Listing {
 
 Listing list_side(const std::string& folder, const std::string& side_prefix = prefix) {
     std::ostringstream out, errors;
-    const int result = write_side_list(folder, side_prefix, out, errors);
+    const int result = write_side_list(folder, side_prefix, false, out, errors);
     return {result, out.str(), errors.str()};
 }
 

@@ -72,9 +72,9 @@ TEST(SamplesWindow, ShowsASideMarksTheBadSampleAndDrawsTheChosenOneOnTop) {
     // Sorted by distance, largest first: the far sample leads and alone carries the mark.
     samples->sortItems(2, Qt::DescendingOrder);
     EXPECT_EQ(samples->item(0, 1)->text().toInt(), far_number);
-    EXPECT_EQ(samples->item(0, 3)->text(), "beyond 150000");
+    EXPECT_EQ(samples->item(0, 4)->text(), "beyond 150000");
     for (int row = 1; row < samples->rowCount(); ++row)
-        EXPECT_EQ(samples->item(row, 3)->text(), "") << row;
+        EXPECT_EQ(samples->item(row, 4)->text(), "") << row;
 
     window.resize(900, 600);
     // Only the legend's entry is red before a sample is chosen.
