@@ -1,5 +1,6 @@
 #include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "samples/sample_moves.h"
 #include "samples/sample_sides.h"
 #include "samples/sample_views.h"
 #include "samples/samples_command.h"
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -173,6 +176,94 @@ TEST(SideList, EachDistanceIsTheControlProgramsForThatSampleArriving) {
     EXPECT_EQ(beyond, 5); // 0, 05, 18, 27 and 36: 9 is in the envelope (1..11 without 4)
 }
 
+std::vector<std::uint8_t> content_of(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    read_file_bytes(path, 1 << 20, bytes);
+    return bytes;
+}
+
+// Setting aside the far sample 3 of the first ten: the side's envelope is then the one the
+// control program makes for an arriving sample (files 1, 2, 4..11), and so is each distance.
+// Putting it back after a new sample took its number gives it the next free one; undo returns
+// it; and every refusal leaves every file where and as it was.
+TEST(SampleMoves, SetAsideAndPutBackLoseNothingAndTheEnvelopeFollows) {
+    TempFolder folder;
+    for (int number = 1; number <= 12; ++number)
+        store(folder, number,
+              generated(static_cast<std::uint32_t>(number),
+                        number == 3 ? SampleKind::far : SampleKind::usual));
+    const std::string three = sample_file_name(prefix, 3);
+    const std::vector<std::uint8_t> far = content_of(folder.file(three));
+    const SampleMove aside = set_aside_sample(folder.path(), three);
+    ASSERT_EQ(aside.result, 1) << aside.message;
+    EXPECT_EQ(aside.message, three + " -> set_aside/" + three);
+    EXPECT_EQ(content_of(folder.file("set_aside/" + three)), far);
+    EXPECT_FALSE(file_exists(folder.file(three)));
+
+    const std::vector<std::string> names = list_folder(folder.path());
+    const SideSamples side = load_side(folder.path(), prefix, names);
+    Envelope arriving;
+    ASSERT_EQ(side_envelope(arriving, prefix, folder.path(), names), 1);
+    EXPECT_EQ(side.envelope.minimum, arriving.minimum);
+    EXPECT_EQ(side.envelope.maximum, arriving.maximum);
+    const SideSamples set_aside = load_set_aside(folder.path(), prefix, names);
+    ASSERT_EQ(set_aside.samples.size(), 1u);
+    EXPECT_EQ(set_aside.samples[0].distance, envelope_distance(far, prefix, folder.path(), names));
+    EXPECT_TRUE(beyond_limit(set_aside.samples[0].distance));
+
+    // Its name is taken again by other content: refused in both directions, nothing changes.
+    store(folder, 3, generated(30));
+    const std::vector<std::uint8_t> new_three = content_of(folder.file(three));
+    const SampleMove taken = set_aside_sample(folder.path(), three);
+    EXPECT_EQ(taken.result, 0);
+    EXPECT_EQ(taken.message, "cannot set aside " + three + ": set_aside/" + three +
+                                 " exists already with other content");
+    const SampleMove back = put_back_sample(folder.path(), three);
+    ASSERT_EQ(back.result, 1) << back.message;
+    const std::string thirteen = sample_file_name(prefix, 13);
+    EXPECT_EQ(back.message, "set_aside/" + three + " -> " + thirteen + " (" + three + " is taken)");
+    EXPECT_EQ(content_of(folder.file(thirteen)), far);
+    EXPECT_EQ(content_of(folder.file(three)), new_three);
+
+    // Undo sets it aside again under the name it had there.
+    const SampleMove undone = undo_sample_move(back);
+    ASSERT_EQ(undone.result, 1) << undone.message;
+    EXPECT_EQ(content_of(folder.file("set_aside/" + three)), far);
+    EXPECT_EQ(undo_sample_move(back).result, 0); // done already: the file is gone
+    EXPECT_EQ(set_aside_names(folder.path(), prefix), std::vector<std::string>{three});
+
+    EXPECT_EQ(set_aside_sample(folder.path(), sample_file_name(prefix, 99)).message,
+              "cannot set aside " + sample_file_name(prefix, 99) + ": no such file");
+    EXPECT_EQ(set_aside_sample(folder.path(), "../" + three).result, 0);
+    EXPECT_EQ(put_back_sample(folder.path(), "notes.txt").result, 0);
+    std::ostringstream lines, notes;
+    EXPECT_EQ(write_side_list(folder.path(), prefix, true, lines, notes), 0);
+    // Its distance as it would arrive now, the new sample 3 being among the first ten.
+    EXPECT_EQ(lines.str(), three + " " +
+                               std::to_string(envelope_distance(far, prefix, folder.path(),
+                                                                list_folder(folder.path()))) +
+                               "\n");
+}
+
+TEST(SampleMoves, AReadOnlyFolderRefusesAndKeepsEverything) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempFolder folder;
+    store(folder, 1, generated(1));
+    ASSERT_EQ(set_aside_sample(folder.path(), sample_file_name(prefix, 1)).result, 1);
+    store(folder, 2, generated(2));
+    ::chmod(folder.path().c_str(), 0555);
+    const SampleMove refused = set_aside_sample(folder.path(), sample_file_name(prefix, 2));
+    const SampleMove not_back = put_back_sample(folder.path(), sample_file_name(prefix, 1));
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_EQ(refused.result, 0);
+    EXPECT_NE(refused.message.find("the folder cannot be changed"), std::string::npos)
+        << refused.message;
+    EXPECT_EQ(not_back.result, 0);
+    EXPECT_TRUE(file_exists(folder.file(sample_file_name(prefix, 2))));
+    EXPECT_TRUE(file_exists(folder.file("set_aside/" + sample_file_name(prefix, 1))));
+}
+
 TEST(SampleViews, ChannelsApartAndTheExcursionsThatMakeTheDistance) {
     const std::vector<ViewPanel> channels = view_panels(SampleView::channels);
     ASSERT_EQ(channels.size(), 6u);
@@ -224,6 +315,13 @@ TEST(SamplesCommand, ModesOperandsAndFolder) {
     EXPECT_EQ(list.prefix + " " + list.folder, prefix + " /data");
     const SamplesCommand png = parse_samples_command({"--png", "out.png", prefix});
     EXPECT_EQ(png.png_file + " " + png.prefix + " " + png.folder, "out.png " + prefix + " .");
+
+    const SamplesCommand aside = parse_samples_command({"--list", "--set-aside", prefix});
+    EXPECT_TRUE(aside.set_aside);
+    EXPECT_EQ(aside.prefix + " " + aside.folder, prefix + " .");
+    EXPECT_EQ(parse_samples_command({"--put-back", "a", "b"}).files,
+              (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(parse_samples_command({"--set-aside"}).error, "--set-aside needs FILE");
 
     EXPECT_EQ(parse_samples_command({"--list"}).error, "--list needs PREFIX");
     EXPECT_EQ(parse_samples_command({"--png", "out.png"}).error, "--png needs FILE and PREFIX");

@@ -1,5 +1,6 @@
 // The window of varden_samples in-process on Qt's offscreen platform.
 #include "database/sample_names.h"
+#include "files/folder_files.h"
 #include "samples/sample_chart.h"
 #include "samples/samples_window.h"
 #include "sim/sample_generator.h"
@@ -9,6 +10,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QTableWidget>
+#include <QTest>
 #include <QValueAxis>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -118,4 +120,59 @@ TEST(SamplesWindow, WheelZoomsAroundThePointerDragPansDoubleClickShowsAll) {
     send_mouse(viewport, QEvent::MouseButtonDblClick, at);
     EXPECT_EQ(positions->min(), 0);
     EXPECT_EQ(positions->max(), 1561);
+}
+
+// The far sample 3, one of the first ten, set aside with the Delete key: at once the side is
+// drawn and judged as an arriving sample would be, the table shows the distances before; Ctrl+Z
+// returns it. Set aside again, a new sample 3 written beside the window shows without a reload,
+// and putting the old one back gives it the next free number and says so.
+TEST(SamplesWindow, SetAsideUndoPutBackAndAFolderThatChangesMeanwhile) {
+    qt_application();
+    TempFolder folder;
+    for (int number = 1; number <= 12; ++number)
+        store(folder, prefix, number, number == 3 ? SampleKind::far : SampleKind::usual);
+    const std::string three = sample_file_name(prefix, 3);
+    SamplesWindow window(folder.path());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTableWidget* samples = window.samples_table();
+    ASSERT_EQ(samples->item(2, 0)->text().toStdString(), three);
+    // A click on the far line in the chart of channel 0 chooses it.
+    const SampleBuffer far = generate_sample(5, 3, SampleKind::far);
+    EXPECT_EQ(window.charts()->sample_at(0, QPointF(100, far[500])), 2);
+
+    samples->setCurrentCell(2, 0);
+    samples->setFocus();
+    QTest::keyClick(samples, Qt::Key_Delete);
+    EXPECT_TRUE(file_exists(folder.file("set_aside/" + three)));
+    ASSERT_EQ(samples->rowCount(), 11) << window.message().toStdString();
+    ASSERT_EQ(window.set_aside_table()->rowCount(), 1);
+    EXPECT_NE(window.message().toStdString().find("-&gt; set_aside/" + three), std::string::npos);
+    int changed = 0;
+    for (int row = 0; row < samples->rowCount(); ++row) {
+        std::vector<std::uint8_t> data;
+        read_file_bytes(folder.file(samples->item(row, 0)->text().toStdString()), 1562, data);
+        EXPECT_EQ(samples->item(row, 2)->text().toInt(),
+                  envelope_distance(data, prefix, folder.path(), list_folder(folder.path())));
+        changed += samples->item(row, 3)->text().isEmpty() ? 0 : 1;
+    }
+    EXPECT_GT(changed, 0); // the distances before the move, where they differ
+
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(file_exists(folder.file(three)));
+    EXPECT_EQ(samples->rowCount(), 12);
+
+    // The sample undone is the chosen one again.
+    window.set_aside_selected();
+    ASSERT_EQ(samples->rowCount(), 11) << window.message().toStdString();
+    store(folder, prefix, 3); // a technician's new sample 3, written beside the window
+    EXPECT_TRUE(QTest::qWaitFor([&] { return samples->rowCount() == 12; }, 2000));
+    window.set_aside_table()->selectRow(0);
+    window.put_back_selected();
+    const std::string thirteen = sample_file_name(prefix, 13);
+    EXPECT_NE(window.message().toStdString().find(thirteen + " (" + three + " is taken)"),
+              std::string::npos)
+        << window.message().toStdString();
+    EXPECT_EQ(samples->rowCount(), 13);
+    EXPECT_EQ(samples->item(samples->currentRow(), 0)->text().toStdString(), thirteen);
 }
