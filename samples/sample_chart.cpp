@@ -18,7 +18,7 @@ const QColor beyond_limit_colour(230, 120, 0, 200);
 const QColor envelope_colour(40, 170, 70, 90);
 const QColor edge_colour(0, 110, 30);
 const QColor chosen_colour(220, 0, 0);
-const QColor excursion_colour(150, 0, 170);
+const QColor excursion_colour(150, 0, 170, 120);
 constexpr double zoom_step = 1.25;
 constexpr double click_tolerance_pixels = 4;
 
@@ -86,7 +86,7 @@ public:
         painter->setClipRect(mapping.area);
         painter->setRenderHint(QPainter::Antialiasing);
         if (side_.has_envelope) {
-            painter->setPen(QPen(edge_colour, 1.5));
+            painter->setPen(QPen(edge_colour, 1));
             for (const auto& [upper, lower] : edges(mapping)) {
                 painter->drawPolyline(upper);
                 painter->drawPolyline(lower);
@@ -148,7 +148,7 @@ private:
     void draw_chosen(QPainter& painter, const SideSample& sample,
                      const ValueMapping& mapping) const {
         if (side_.has_envelope) {
-            painter.setPen(QPen(excursion_colour, 3, Qt::SolidLine, Qt::FlatCap));
+            painter.setPen(QPen(excursion_colour, 2, Qt::SolidLine, Qt::FlatCap));
             for (const Excursion& excursion : sample_excursions(sample.file.data, side_.envelope)) {
                 const int position = position_of_[excursion.index];
                 if (position >= 0)
@@ -170,9 +170,9 @@ private:
     QImage cache_;
 };
 
-QValueAxis* axis(double max, double interval, const QString& title) {
+QValueAxis* axis(double min, double max, double interval, const QString& title) {
     auto* axis = new QValueAxis;
-    axis->setRange(0, max);
+    axis->setRange(min, max);
     axis->setLabelFormat("%d");
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
@@ -198,17 +198,18 @@ QString legend_text(const SideSamples& side) {
     return text;
 }
 
-QChart* make_panel_chart(const ViewPanel& panel, bool small) {
+QChart* make_panel_chart(const ViewPanel& panel, ValueRange range, bool small) {
     auto* chart = new QChart;
     chart->setTitle(QString::fromStdString(panel.title));
     chart->legend()->setVisible(false);
     const double last = static_cast<double>(panel.bytes.size() - 1);
-    QValueAxis* positions = axis(last,
-                                 last > 400  ? 200
-                                 : last > 10 ? 50
-                                             : 1,
-                                 small ? QString() : QString("position"));
-    QValueAxis* values = axis(255, small ? 100 : 50, small ? QString() : QString("byte value"));
+    const double interval = last > 400 ? 200 : last > 10 ? 50 : 1;
+    QValueAxis* positions = axis(0, last, interval, small ? QString() : QString("position"));
+    // Ticks on multiples of ten: about two in a small chart, five in a large one.
+    const int ticks = small ? 2 : 5;
+    QValueAxis* values =
+        axis(range.low, range.high, std::max(10, (range.high - range.low) / ticks / 10 * 10),
+             small ? QString() : QString("byte value"));
     if (small) {
         chart->setMargins(QMargins(0, 0, 0, 0));
         chart->setBackgroundRoundness(0);
@@ -228,6 +229,13 @@ QChart* make_panel_chart(const ViewPanel& panel, bool small) {
     domain->attachAxis(positions);
     domain->attachAxis(values);
     return chart;
+}
+
+std::vector<const std::vector<std::uint8_t>*> lines_of(const SideSamples& side) {
+    std::vector<const std::vector<std::uint8_t>*> lines;
+    for (const SideSample& sample : side.samples)
+        lines.push_back(&sample.file.data);
+    return lines;
 }
 
 } // namespace
@@ -274,13 +282,10 @@ void SideCharts::choose(int index) {
 int SideCharts::sample_at(int chart, QPointF at) const {
     if (side_ == nullptr || chart < 0 || chart >= static_cast<int>(views_.size()))
         return -1;
-    std::vector<const std::vector<std::uint8_t>*> samples;
-    for (const SideSample& sample : side_->samples)
-        samples.push_back(&sample.file.data);
     const ValueMapping mapping = mapping_of(views_[static_cast<std::size_t>(chart)]->chart());
     const double tolerance =
         click_tolerance_pixels * (mapping.y_max - mapping.y_min) / mapping.area.height();
-    return sample_near(samples, panels_[static_cast<std::size_t>(chart)], at.x(), at.y(),
+    return sample_near(lines_of(*side_), panels_[static_cast<std::size_t>(chart)], at.x(), at.y(),
                        tolerance);
 }
 
@@ -294,9 +299,11 @@ void SideCharts::rebuild() {
                         ? QString()
                         : side_chart_title(*side_).toHtmlEscaped() + "<br>" + legend_text(*side_));
     const bool small = panels_.size() > 1;
+    const std::vector<const std::vector<std::uint8_t>*> lines =
+        side_ == nullptr ? std::vector<const std::vector<std::uint8_t>*>{} : lines_of(*side_);
     for (std::size_t k = 0; k < panels_.size(); ++k) {
         auto* view = new ZoomableChartView(this);
-        QChart* chart = make_panel_chart(panels_[k], small);
+        QChart* chart = make_panel_chart(panels_[k], panel_value_range(lines, panels_[k]), small);
         view->setChart(chart);
         auto* item = new SamplesItem(chart, *side_, panels_[k], chosen_);
         connect(chart, &QChart::plotAreaChanged, this, [item] { item->geometry_changed(); });

@@ -1,5 +1,6 @@
 #include "samples/sample_views.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -47,6 +48,22 @@ std::vector<ViewPanel> view_panels(SampleView view) {
     default: break;
     }
     return {channel_panel(static_cast<int>(view) - static_cast<int>(SampleView::channel_0))};
+}
+
+ValueRange panel_value_range(const std::vector<const std::vector<std::uint8_t>*>& samples,
+                             const ViewPanel& panel) {
+    int low = 255, high = 0;
+    for (const std::vector<std::uint8_t>* data : samples)
+        for (const std::size_t byte : panel.bytes) {
+            if (byte >= data->size())
+                break;
+            low = std::min<int>(low, (*data)[byte]);
+            high = std::max<int>(high, (*data)[byte]);
+        }
+    if (low > high)
+        return {};
+    constexpr int room = 5;
+    return {std::max(0, (low - room) / 10 * 10), std::min(255, (high + room + 9) / 10 * 10)};
 }
 
 std::vector<Excursion> sample_excursions(const std::vector<std::uint8_t>& data,

@@ -40,6 +40,17 @@ std::string sample_view_name(SampleView view);
 // The small charts of `view`, top to bottom.
 std::vector<ViewPanel> view_panels(SampleView view);
 
+// The values a chart shows: low..high.
+struct ValueRange {
+    int low = 0;
+    int high = 255;
+};
+
+// The values the lines of `samples` take over `panel`, with a little room, widened to multiples
+// of 10 within 0..255; 0..255 when no line reaches the panel.
+ValueRange panel_value_range(const std::vector<const std::vector<std::uint8_t>*>& samples,
+                             const ViewPanel& panel);
+
 // Where a sample leaves the envelope: at byte `index` its `value` lies beyond the envelope's
 // `edge` there (the maximum when above it, the minimum when below it).
 struct Excursion {

@@ -129,12 +129,11 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
     auto* right = new QSplitter(Qt::Vertical, this);
     right->addWidget(chart_area);
     right->addWidget(samples_area);
-    right->setStretchFactor(0, 3);
-    right->setStretchFactor(1, 2);
+    right->setSizes({640, 220});
     auto* main = new QSplitter(Qt::Horizontal, this);
     main->addWidget(left);
     main->addWidget(right);
-    main->setSizes({400, 1000});
+    main->setSizes({400, 880});
     setCentralWidget(main);
 
     QMenu* file_menu = menuBar()->addMenu("&File");
@@ -187,7 +186,7 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
     watch_->watch(set_aside_folder(folder_));
     fill_sides();
     choose_side(sides_table_->currentRow());
-    resize(1400, 900);
+    resize(1280, 880);
 }
 
 QString SamplesWindow::message() const {

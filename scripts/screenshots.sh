@@ -4,8 +4,8 @@
 # few memory dumps and a session result first, so that the pages show something; then a
 # made database goes down at the pace of the real line, and a picture shows its progress.
 # Then the control program samples 24 passes of a note, one of them far off and accepted, and
-# varden_samples shows that side with the bad sample chosen. VARDEN_BUILD names another build
-# folder.
+# varden_samples shows that side with the bad sample chosen, then with it set aside.
+# VARDEN_BUILD names another build folder.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -131,9 +131,12 @@ program_pid=""
 program_pid=$!
 find_window "VARDEN samples"
 sleep 2
-click 670 486 # the Distance header: sorted by distance
-click 670 486 # again: largest first
-click 600 510 # the first row: the bad sample on top
+click 670 653 # the Distance header: sorted by distance
+click 670 653 # again: largest first
+click 500 676 # the first row: the bad sample on top, with its excursions
 sleep 1
 shoot varden_samples 128
+xdotool key Delete # set aside: the side is drawn and judged again without it
+sleep 1
+shoot varden_samples_set_aside 128
 echo "screenshots: $out"

@@ -62,7 +62,9 @@ std::string output_of(const std::string& command) {
 
 using SamplesOnVirtualScreen = ControlOnVirtualScreen;
 
-TEST_F(SamplesOnVirtualScreen, TheWindowShowsTheSideWithItsBadSample) {
+// The window follows the folder: the bad sample set aside from the command line leaves its
+// chart at once, and comes back when it is put back.
+TEST_F(SamplesOnVirtualScreen, TheWindowShowsTheBadSampleAndFollowsItsSetAsideAndPutBack) {
     TempFolder folder;
     store_side(folder);
     ASSERT_NO_FATAL_FAILURE(start_screen());
@@ -75,15 +77,29 @@ TEST_F(SamplesOnVirtualScreen, TheWindowShowsTheSideWithItsBadSample) {
     }
     ASSERT_FALSE(window.empty()) << "the window did not appear";
     WindowCapture capture;
+    const auto orange_shown = [&](bool shown) {
+        return wait_until(
+            [&] {
+                capture = capture_window(xwd, display, window, folder.file("window.xwd"));
+                // The legend's orange mark stays; the far sample's lines are many more pixels.
+                return shown ? orange_pixels(capture) > 400 : orange_pixels(capture) < 150;
+            },
+            10s);
+    };
     // The first side is chosen at once; its chart draws the far sample in orange.
-    EXPECT_TRUE(wait_until(
-        [&] {
-            capture = capture_window(xwd, display, window, folder.file("window.xwd"));
-            return orange_pixels(capture) > 200;
-        },
-        10s))
-        << "no sample beyond the limit drawn";
+    EXPECT_TRUE(orange_shown(true)) << "no sample beyond the limit drawn";
     save_capture_png(capture, ARTIFACT_DIR "/varden_samples.png");
+
+    const std::string far_name = sample_file_name(prefix, far_number);
+    const std::string in_folder = "cd " + folder.path() + " && " + VARDEN_SAMPLES;
+    EXPECT_EQ(output_of(in_folder + " --set-aside " + far_name),
+              far_name + " -> set_aside/" + far_name + "\n");
+    EXPECT_TRUE(orange_shown(false)) << "the sample set aside is still drawn";
+    save_capture_png(capture, ARTIFACT_DIR "/varden_samples_set_aside.png");
+    EXPECT_EQ(output_of(in_folder + " --put-back set_aside/" + far_name),
+              "set_aside/" + far_name + " -> " + far_name + "\n");
+    EXPECT_TRUE(orange_shown(true)) << "the sample put back is not drawn";
+
     const int status = end_process(samples);
     EXPECT_TRUE((WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) ||
                 (WIFEXITED(status) && WEXITSTATUS(status) == 0))
@@ -107,4 +123,19 @@ TEST(SamplesCommands, ListAndPngWithoutAScreen) {
                                 folder.path() + " 2>/dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(QImage(QString::fromStdString(png)).width(), 1400);
+
+    // Exit statuses of the moves: 0 done, 1 a move failed, 2 usage.
+    const std::string in_folder = "cd " + folder.path() + " && " + VARDEN_SAMPLES;
+    const auto status_of = [&](const std::string& arguments) {
+        const int status = std::system((in_folder + arguments + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const std::string first = sample_file_name(prefix, 1);
+    EXPECT_EQ(status_of(" --set-aside " + first), 0);
+    EXPECT_EQ(status_of(" --set-aside " + first), 1); // gone meanwhile
+    EXPECT_EQ(status_of(" --put-back"), 2);
+    const std::string set_aside = output_of(in_folder + " --list --set-aside " + prefix);
+    EXPECT_EQ(set_aside.rfind(first + " ", 0), 0u) << set_aside; // one line: name, distance
+    EXPECT_EQ(std::count(set_aside.begin(), set_aside.end(), '\n'), 1);
+    EXPECT_EQ(status_of(" --put-back " + first + " " + first), 1); // the second is gone
 }

@@ -296,6 +296,9 @@ TEST(SampleViews, ChannelsApartAndTheExcursionsThatMakeTheDistance) {
     EXPECT_EQ(sample_near(lines, channels[2], 0.75, 126, 2), 1); // 110 / 4 + 130 * 3 / 4
     EXPECT_EQ(sample_near(lines, channels[2], 0.75, 131, 2), -1);
     EXPECT_EQ(sample_near(lines, channels[2], 312, 110, 2), -1);
+    // The chart of channel 2 shows 90..140: 100..130 with room, on multiples of ten.
+    const ValueRange range = panel_value_range(lines, channels[2]);
+    EXPECT_EQ(std::to_string(range.low) + ".." + std::to_string(range.high), "90..140");
 }
 
 TEST(SideList, NothingToListIsAFailure) {
