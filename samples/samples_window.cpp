@@ -175,7 +175,7 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
                 });
     }
     charts_->on_sample_clicked = [this](int index) {
-        select_sample(shown_side_.samples[static_cast<std::size_t>(index)].file_name);
+        select_samples({shown_side_.samples[static_cast<std::size_t>(index)].file_name});
     };
     charts_->on_context_menu = [this](int index, QPoint global) {
         chart_context_menu(index, global);
@@ -314,14 +314,18 @@ void SamplesWindow::choose_sample_row(int row) {
     charts_->choose(name == nullptr ? -1 : name->data(Qt::UserRole).toInt());
 }
 
-void SamplesWindow::select_sample(const std::string& file_name) {
+void SamplesWindow::select_samples(const std::vector<std::string>& file_names) {
+    auto command = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
     for (int row = 0; row < samples_table_->rowCount(); ++row) {
-        const int index = samples_table_->item(row, file_column)->data(Qt::UserRole).toInt();
-        if (shown_side_.samples[static_cast<std::size_t>(index)].file_name == file_name) {
-            samples_table_->setCurrentCell(row, file_column);
-            samples_table_->scrollToItem(samples_table_->item(row, file_column));
-            return;
-        }
+        QTableWidgetItem* item = samples_table_->item(row, file_column);
+        const std::string& name =
+            shown_side_.samples[static_cast<std::size_t>(item->data(Qt::UserRole).toInt())]
+                .file_name;
+        if (std::find(file_names.begin(), file_names.end(), name) == file_names.end())
+            continue;
+        samples_table_->setCurrentCell(row, file_column, command);
+        samples_table_->scrollToItem(item);
+        command = QItemSelectionModel::Select | QItemSelectionModel::Rows;
     }
 }
 
@@ -329,7 +333,7 @@ void SamplesWindow::chart_context_menu(int index, QPoint global) {
     if (index < 0)
         return;
     const std::string name = shown_side_.samples[static_cast<std::size_t>(index)].file_name;
-    select_sample(name);
+    select_samples({name});
     QMenu menu;
     menu.addAction("Set aside " + shown(name), this, [this] { set_aside_selected(); });
     menu.exec(global);
@@ -403,9 +407,12 @@ void SamplesWindow::show_moves(const std::vector<SampleMove>& moves, const QStri
     reload();
     message_label_->setText(text);
     // The samples put back (under the names they got) are the chosen ones now.
+    std::vector<std::string> returned;
     for (const SampleMove& move : done)
         if (move.to_folder == folder_)
-            select_sample(move.to_name);
+            returned.push_back(move.to_name);
+    if (!returned.empty())
+        select_samples(returned);
 }
 
 void SamplesWindow::reload() {
@@ -413,8 +420,7 @@ void SamplesWindow::reload() {
     watch_->watch(set_aside_folder(folder_)); // made by the first set-aside
     fill_sides();
     choose_side(sides_table_->currentRow());
-    for (const std::string& name : chosen)
-        select_sample(name);
+    select_samples(chosen);
 }
 int SamplesWindow::export_chart(const QString& path) {
     return save_widget_png(*charts_, path);

@@ -51,7 +51,8 @@ private:
     void ask_and_export();
     void move_samples(QTableWidget* table, bool put_back);
     void show_moves(const std::vector<SampleMove>& moves, const QString& first_line);
-    void select_sample(const std::string& name);
+    // Selects the rows of `file_names` (the last one current); none when none is shown.
+    void select_samples(const std::vector<std::string>& file_names);
     void chart_context_menu(int index, QPoint global);
     std::vector<std::string> selected_names(QTableWidget* table) const;
 
