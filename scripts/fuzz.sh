@@ -5,12 +5,22 @@
 # crashes (or hangs, or runs out of memory). Crashing inputs and logs are kept in
 # build-fuzz/fuzz-findings/; a crash found becomes a regression test of its subsystem.
 #
-# Usage: scripts/fuzz.sh [seconds per target]     (default: $FUZZ_SECONDS, else 60)
+# Each target starts from its corpus kept in tests/fuzz/corpus/<target>/. With --keep, what a
+# run learnt is merged back into that folder (libFuzzer's -merge=1, by branches reached and
+# not by how often: only inputs that reach code the kept ones do not, so that the folder stays
+# small), and the next run starts from there; commit the new files.
+#
+# Usage: scripts/fuzz.sh [--keep] [seconds per target]     (default: $FUZZ_SECONDS, else 60)
 #        FUZZ_TARGETS="fuzz_upload fuzz_messages" scripts/fuzz.sh 30   runs only those
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
+keep=0
+if [ "${1:-}" = "--keep" ]; then
+    keep=1
+    shift
+fi
 seconds=${1:-${FUZZ_SECONDS:-60}}
 if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
     echo "fuzz.sh: the time per target must be a whole number of seconds, not '$seconds'" >&2
@@ -20,7 +30,7 @@ fi
 build=$root/build-fuzz
 findings=$build/fuzz-findings
 
-# Target, seed folder under tests/fuzz/corpus/, longest input the fuzzer may make.
+# Target, corpus folder under tests/fuzz/corpus/, longest input the fuzzer may make.
 targets=(
     "fuzz_messages messages 24000"
     "fuzz_upload upload 3000"
@@ -53,9 +63,10 @@ for entry in "${targets[@]}"; do
     if [ -n "${FUZZ_TARGETS:-}" ] && ! [[ " $FUZZ_TARGETS " == *" $target "* ]]; then
         continue
     fi
+    kept=$root/tests/fuzz/corpus/$seeds
     corpus=$work/$target
     mkdir -p "$corpus"
-    cp "$root/tests/fuzz/corpus/$seeds"/* "$corpus"/
+    cp "$kept"/* "$corpus"/
     seed_count=$(find "$corpus" -type f | wc -l)
     log=$findings/$target.log
     rm -f "$findings/$target"-crash-* "$findings/$target"-timeout-* "$findings/$target"-oom-* \
@@ -70,6 +81,16 @@ for entry in "${targets[@]}"; do
     corpus_count=$(find "$corpus" -type f | wc -l)
     if [ $result -eq 0 ]; then
         echo "$target: ok, ${runs:-?} runs in $seconds s, corpus $seed_count -> $corpus_count inputs"
+        if [ $keep -eq 1 ]; then
+            if "$build/$target" -merge=1 -use_counters=0 -max_len="$max_len" -timeout=20 \
+                    -rss_limit_mb=2048 \
+                    "$kept" "$corpus" >>"$log" 2>&1; then
+                echo "$target: kept $(find "$kept" -type f | wc -l) inputs in $kept"
+            else
+                failed=1
+                echo "$target: FAILED to merge the corpus into $kept, log: $log"
+            fi
+        fi
     else
         failed=1
         artifact=$(ls "$findings/$target"-* 2>/dev/null | grep -v '\.log$' | head -1)

@@ -24,12 +24,13 @@ struct Transfer {
 };
 
 Transfer transfer;
+std::string shown_text;
 
 QColor qt_colour(Colour colour) {
     return QColor(red_of(colour), green_of(colour), blue_of(colour));
 }
 
-void draw_bar(ClassSimpleGraphics& panel, int done, int total, std::int64_t elapsed_ms) {
+void draw_bar(ClassSimpleGraphics& panel, int done, int total, const std::string& text) {
     QPainter* painter = panel.begin_draw();
     if (!painter)
         return;
@@ -42,8 +43,7 @@ void draw_bar(ClassSimpleGraphics& panel, int done, int total, std::int64_t elap
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(bar);
     painter->setPen(qt_colour(colour_text));
-    painter->drawText(bar, Qt::AlignCenter,
-                      QString::fromStdString(progress_text(done, total, elapsed_ms)));
+    painter->drawText(bar, Qt::AlignCenter, QString::fromStdString(text));
     panel.end_draw();
 }
 
@@ -66,12 +66,18 @@ void show_transfer_progress(int done, int total) {
     transfer.done = done;
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(now - transfer.started).count();
+    shown_text = progress_text(done, total, elapsed);
     panel->show(true);
-    draw_bar(*panel, done, total, elapsed);
+    draw_bar(*panel, done, total, shown_text);
 }
 
 void end_transfer_progress() {
     if (transfer_progress_panel)
         transfer_progress_panel->show(false);
     transfer = {};
+    shown_text.clear();
+}
+
+const std::string& transfer_progress_text() {
+    return shown_text;
 }

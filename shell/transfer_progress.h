@@ -3,6 +3,8 @@
 // at once, like the status texts, also while the event loop does not run.
 #pragma once
 
+#include <string>
+
 class ClassSimpleGraphics;
 
 // Created hidden by the layout, last, so that it lies above the status message.
@@ -14,3 +16,5 @@ void build_transfer_progress();
 void show_transfer_progress(int done, int total);
 // Hides the bar: the transfer has ended, whichever way.
 void end_transfer_progress();
+// The text the bar shows ("37%  1:05 left"), empty while it is hidden.
+const std::string& transfer_progress_text();

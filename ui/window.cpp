@@ -73,8 +73,10 @@ private:
     int column_width_;
 };
 
-// A list whose one selected row cannot be taken away: Ctrl+click and Ctrl+Space would
-// otherwise empty it, and the handlers polled for it would then load "no file".
+// A list whose one selected row cannot be taken away by the user: the handlers polled for it
+// would then load "no file". Any command that would empty it is refused: one that deselects
+// (Ctrl+click, Ctrl+Space), and the "clear, then select no row" of a click that ends below
+// the last row. Only the program clears a selection (select_index).
 class SingleSelectionList : public QListWidget {
 public:
     using QListWidget::QListWidget;
@@ -84,8 +86,10 @@ protected:
                                                          const QEvent* event) const override {
         const QItemSelectionModel::SelectionFlags flags =
             QListWidget::selectionCommand(index, event);
-        if (selectionMode() == SingleSelection &&
-            (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+        const bool empties =
+            (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) ||
+            (!index.isValid() && (flags & QItemSelectionModel::Clear));
+        if (selectionMode() == SingleSelection && empties)
             return QItemSelectionModel::NoUpdate;
         return flags;
     }

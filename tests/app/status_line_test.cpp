@@ -5,6 +5,10 @@
 #include "shell/transfer_progress.h"
 #include "tests/app/window_fixture.h"
 
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 namespace {
 
 // Makes the database-name panel as the SAMPLING page builds it.
@@ -12,6 +16,16 @@ ClassSimpleGraphics* make_db_name_panel() {
     db_name_panel =
         main_window->add_simple_graphics(100, 490, 120, 20, panel_style_owner_draw, &font_normal);
     return db_name_panel;
+}
+
+// The seconds of "50%  1:05 left", or -1.
+int seconds_left(const std::string& text) {
+    int minutes = 0, seconds = 0;
+    const std::size_t blanks = text.find("  ");
+    if (blanks == std::string::npos ||
+        std::sscanf(text.c_str() + blanks, " %d:%d left", &minutes, &seconds) != 2)
+        return -1;
+    return minutes * 60 + seconds;
 }
 
 bool only_colour(const ClassSimpleGraphics* panel, Colour colour) {
@@ -88,4 +102,20 @@ TEST_F(WindowTest, TheProgressBarStandsRightOfTheStatusTextWhileATransferRuns) {
     EXPECT_EQ(status_text().str(), "Downloading IMAGE DATE to VARDEN ...39");
     end_transfer_progress();
     EXPECT_FALSE(transfer_progress_panel->window->isVisible());
+}
+
+// A second transfer started while the bar of the first still stands counts its own time only.
+TEST_F(WindowTest, TheTimeLeftRestartsWithEveryTransfer) {
+    show_transfer_progress(0, 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    show_transfer_progress(1, 2);
+    EXPECT_GE(seconds_left(transfer_progress_text()), 2) << transfer_progress_text();
+    show_transfer_progress(0, 2);
+    EXPECT_EQ(transfer_progress_text(), "0%");
+    show_transfer_progress(1, 2);
+    const int left = seconds_left(transfer_progress_text());
+    EXPECT_GE(left, 0) << transfer_progress_text();
+    EXPECT_LE(left, 1) << "the first transfer's time was counted: " << transfer_progress_text();
+    end_transfer_progress();
+    EXPECT_EQ(transfer_progress_text(), "");
 }

@@ -46,7 +46,8 @@ int orange_pixels(const WindowCapture& capture) {
     return count;
 }
 
-std::string output_of(const std::string& command) {
+// The standard output of `command`; `status` gets its exit status (-1 when it did not exit).
+std::string output_of(const std::string& command, int* status = nullptr) {
     std::string text;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -54,7 +55,9 @@ std::string output_of(const std::string& command) {
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
         text += buffer;
-    ::pclose(pipe);
+    const int ended = ::pclose(pipe);
+    if (status)
+        *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
     return text;
 }
 
@@ -138,4 +141,19 @@ TEST(SamplesCommands, ListAndPngWithoutAScreen) {
     EXPECT_EQ(set_aside.rfind(first + " ", 0), 0u) << set_aside; // one line: name, distance
     EXPECT_EQ(std::count(set_aside.begin(), set_aside.end(), '\n'), 1);
     EXPECT_EQ(status_of(" --put-back " + first + " " + first), 1); // the second is gone
+}
+
+// A usage error exits 2 and says how to get help, as in the other programs; a folder that
+// cannot be read is a data error (1).
+TEST(SamplesCommands, AUsageErrorExitsTwoAndSaysWhereHelpIs) {
+    const std::string program = VARDEN_SAMPLES;
+    for (const char* arguments : {" -x", " --list", " --png out.png", " --help a"}) {
+        int status = 0;
+        const std::string said = output_of(program + arguments + " 2>&1 >/dev/null", &status);
+        EXPECT_EQ(status, 2) << arguments;
+        EXPECT_NE(said.find("Try 'varden_samples --help'."), std::string::npos) << said;
+    }
+    int status = 0;
+    output_of(program + " --list " + prefix + " /nonexistent-folder 2>/dev/null", &status);
+    EXPECT_EQ(status, 1);
 }

@@ -186,6 +186,42 @@ TEST_F(WindowRoads, AKilledProgramDoesNotLockTheNextOneOut) {
     connect();
 }
 
+// The one selected file of "List of DB files" stays selected whatever the mouse does there: a
+// Ctrl+click on it, a click below the last file. Leaving the page and coming back loads it
+// again, so its rows stay in the table.
+TEST_F(WindowRoads, TheSelectedDescriptionFileCannotBeTakenAway) {
+    for (const char* name : {"A.dnl", "B.dnl"})
+        ASSERT_EQ(write_file_atomically(device.folder() + "/" + name,
+                                        "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n"),
+                  1);
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
+    constexpr int file_x = 15 + 100, file_b_y = 160 + 18 + 9, below_files_y = 300;
+    // The highlight of a selected row (a shade lighter while the list has the focus).
+    const auto selected = [](std::uint32_t pixel) {
+        return (pixel >> 16) < 0x40 && (pixel & 0xFF) > 0xB0;
+    };
+    const auto table_filled = [](const WindowCapture& shot) {
+        return shot.shows(380, 150, 60, 14, 0x000000); // "EUR" in the second row
+    };
+    click(tab_x[2], tab_y);
+    click(file_x, file_b_y);
+    WindowCapture shot = capture();
+    ASSERT_TRUE(selected(shot.at(30, file_b_y))) << "B was not selected";
+    ASSERT_TRUE(table_filled(shot)) << "B was not loaded";
+
+    run_for_output({xdotool, "mousemove", "--window", window, std::to_string(file_x),
+                    std::to_string(file_b_y), "keydown", "Control_L", "click", "1", "keyup",
+                    "Control_L"},
+                   display);
+    click(file_x, below_files_y);
+    click(tab_x[3], tab_y);
+    click(tab_x[2], tab_y);
+    shot = capture();
+    keep(shot, "db_file_kept");
+    EXPECT_TRUE(selected(shot.at(30, file_b_y))) << "B is no longer selected";
+    EXPECT_TRUE(table_filled(shot)) << "the table lost the rows of B";
+}
+
 TEST_F(WindowRoads, TheUpgradeToolAnsweredInATerminal) {
     const std::string tmux = find_program("tmux");
     ASSERT_FALSE(tmux.empty()) << "tmux is not installed (Debian package tmux)";

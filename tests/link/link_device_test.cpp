@@ -12,11 +12,13 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -49,6 +51,20 @@ int exclusive_flag(const std::string& path) {
 }
 
 void interrupt_once(int) {}
+
+// Stops `pid` (SIGSTOP) and waits until it stands still.
+bool stop_process(pid_t pid) {
+    if (::kill(pid, SIGSTOP) != 0)
+        return false;
+    for (int tries = 0; tries < 200; ++tries) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string number, name, state;
+        if (stat >> number >> name >> state && state == "T")
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
 
 // Waits (without reading) until a byte is waiting on the current port.
 bool byte_waiting(int timeout_ms) {
@@ -213,16 +229,68 @@ TEST_F(LinkOverSim, DeviceGoingAwayMidExchangeFailsEverythingWithoutSpinning) {
     EXPECT_LT(process_cpu_seconds() - cpu_before, 0.5 * wall);
 }
 
+// The device stands still while the port closes: it would clear a flag left behind on its own.
 TEST_F(LinkOverSim, EveryCloseClearsTheExclusiveFlag) {
-    open_current();
-    EXPECT_NE(exclusive_flag(device.link_path()), 0); // set, or the open is refused for it
-    close_current_port();
-    EXPECT_EQ(exclusive_flag(device.link_path()), 0);
-    open_current();
-    close_all_ports();
-    EXPECT_EQ(exclusive_flag(device.link_path()), 0);
-    EXPECT_EQ(current_port_descriptor(), -1);
+    for (void (*close_port)() : {close_current_port, close_all_ports}) {
+        open_current();
+        EXPECT_NE(exclusive_flag(device.link_path()), 0); // set, or the open is refused for it
+        ASSERT_TRUE(stop_process(device.pid()));
+        close_port();
+        const int flag = exclusive_flag(device.link_path());
+        ::kill(device.pid(), SIGCONT);
+        EXPECT_EQ(flag, 0);
+        EXPECT_EQ(current_port_descriptor(), -1);
+    }
     open_current(); // and the port opens again
+}
+
+// A program killed while it holds the port cannot clear the flag: the device does, also where
+// root (who opens the port in spite of the flag) would not notice it.
+TEST_F(LinkOverSim, TheDeviceClearsTheFlagOfAProgramThatWasKilled) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t test_pid = ::getpid();
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        end_with_parent(test_pid);
+        const char opened = open_port(port) == 1 ? 1 : 0;
+        (void)!::write(ready[1], &opened, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char opened = 0;
+    const bool told = ::read(ready[0], &opened, 1) == 1;
+    ::close(ready[0]);
+    ::close(ready[1]);
+    const int flag_held = exclusive_flag(device.link_path());
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ASSERT_TRUE(told && opened == 1);
+    EXPECT_NE(flag_held, 0);
+
+    const auto deadline = Clock::now() + std::chrono::seconds(3);
+    int flag = exclusive_flag(device.link_path());
+    while (flag != 0 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        flag = exclusive_flag(device.link_path());
+    }
+    EXPECT_EQ(flag, 0);
+    open_current();
+}
+
+// Bytes the device sent before a command, also those that a read has begun to take, are never
+// taken as its answer.
+TEST_F(LinkOverSim, ASendDiscardsWhatTheDeviceSentBefore) {
+    open_current();
+    ASSERT_TRUE(device.command("send 33 AA 55 04"));
+    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    int waiting = 0;
+    while ((::ioctl(current_port_descriptor(), FIONREAD, &waiting) != 0 || waiting < 4) &&
+           Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(waiting, 4);
+    EXPECT_EQ(read_byte_within(100), 0x33);
+    EXPECT_EQ(send_command(command_connect), 1) << "the stale AA 55 04 was taken as the answer";
 }
 
 // A port that is open but not current is raw too: the terminal's default mode would echo what

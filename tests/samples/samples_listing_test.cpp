@@ -301,6 +301,27 @@ TEST(SampleViews, ChannelsApartAndTheExcursionsThatMakeTheDistance) {
     EXPECT_EQ(std::to_string(range.low) + ".." + std::to_string(range.high), "90..140");
 }
 
+// Where the ten files agree (minimum equal to maximum) the band is there, without a gap.
+TEST(SideList, TheBandGoesOnWhereTheEnvelopeFilesAgree) {
+    TempFolder differing, identical;
+    for (int number = 1; number <= 10; ++number) {
+        std::vector<std::uint8_t> bytes(100, static_cast<std::uint8_t>(90 + number));
+        bytes[50] = 95;
+        store(differing, number, bytes);
+        store(identical, number, generated(1));
+    }
+    for (const auto& [folder, end] :
+         {std::pair{&differing, std::size_t{100}}, std::pair{&identical, sample_data_size}}) {
+        const SideSamples side = load_side(folder->path(), prefix, list_folder(folder->path()));
+        ASSERT_TRUE(side.has_envelope);
+        const std::vector<PositionRange> band =
+            envelope_ranges(side.envelope, view_panels(SampleView::file_order)[0].bytes);
+        ASSERT_EQ(band.size(), 1u) << end;
+        EXPECT_EQ(band[0].first, 0u);
+        EXPECT_EQ(band[0].end, end);
+    }
+}
+
 TEST(SideList, NothingToListIsAFailure) {
     TempFolder folder;
     store(folder, 1, generated(1));

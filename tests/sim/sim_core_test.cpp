@@ -290,6 +290,14 @@ TEST_F(DeviceCore, DelayedAnswersLeaveInTurnWhenDue) {
     EXPECT_TRUE(take_output(sim).empty()) << "the second answer does not overtake the first";
     release_delayed_output(sim, received + std::chrono::milliseconds(1000));
     EXPECT_EQ(take_output(sim), (Bytes{0xAA, 0x55, 0x01, 0xAA, 0x55, 0x01}));
+    // A message of the device's own (the upload table after command 3) follows its answer.
+    ASSERT_EQ(run(sim, "delay 3 300"), ScriptOutcome::applied);
+    const auto asked = SimClock::now();
+    EXPECT_TRUE(answer(data_frame(command_request_upload, {})).empty());
+    release_delayed_output(sim, asked + std::chrono::milliseconds(400));
+    const Bytes table = take_output(sim);
+    ASSERT_EQ(table.size(), 3u + 2666);
+    EXPECT_EQ(Bytes(table.begin(), table.begin() + 3), (Bytes{0xAA, 0x55, 0x01}));
     ASSERT_EQ(run(sim, "reset"), ScriptOutcome::applied);
     EXPECT_EQ(answer(data_frame(command_connect, {})), (Bytes{0xAA, 0x55, 0x01}));
     EXPECT_EQ(run(sim, "delay 12 soon"), ScriptOutcome::malformed);

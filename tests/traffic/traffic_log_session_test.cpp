@@ -61,10 +61,11 @@ std::size_t byte_count(const LogLine& line) {
     return line.hex.empty() ? 0 : (line.hex.size() + 1) / 3;
 }
 
-// Reads a message as the dispatcher does: until 100 ms of silence; names it in the log.
-std::size_t read_logged_message() {
+// Reads a message as the dispatcher does: until 100 ms of silence (the first byte may take
+// `first_ms`); names it in the log.
+std::size_t read_logged_message(int first_ms = message_silence_ms) {
     std::size_t count = 0;
-    while (read_byte_within(message_silence_ms) >= 0)
+    for (int wait_ms = first_ms; read_byte_within(wait_ms) >= 0; wait_ms = message_silence_ms)
         ++count;
     traffic_log_end_received(message_note(count));
     return count;
@@ -154,4 +155,35 @@ TEST(TrafficLogSession, ProgramAndDeviceLogTheSameBytesSideBySide) {
     const LogLine* ack_sent = find_line(device_side, '>', "acknowledgement 1 accepted");
     ASSERT_NE(ack_sent, nullptr);
     EXPECT_EQ(ack_sent->hex, "AA 55 01");
+}
+
+// A reply that comes slowly at line speed is one line all the same: bytes 5 ms apart for 60 ms,
+// and an upload table at 38400 baud.
+TEST(TrafficLogSession, ASlowReplyIsOneLine) {
+    TempFolder logs;
+    SimulatedDevice device;
+    ASSERT_EQ(device.start(1, {"--pace"}), 1);
+    WorkingFolder here(device.folder());
+    ASSERT_EQ(start_traffic_log(logs.file("program.log"), "ornivex_test", "1.2"), 1);
+    ASSERT_EQ(open_port(1), 1);
+    ASSERT_EQ(device.command("gap 5"), 1);
+    // Read while the device sends: its "ok" comes only when the last byte is out.
+    std::thread sender(
+        [&device] { device.command("send 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D"); });
+    EXPECT_EQ(read_logged_message(2000), 13u);
+    sender.join();
+    ASSERT_EQ(device.command("gap 0"), 1);
+    EXPECT_EQ(send_command(command_request_upload), 1);
+    EXPECT_EQ(read_logged_message(), 2666u);
+    stop_traffic_log();
+    close_all_ports();
+
+    std::string first;
+    const auto program = read_log(logs.read_text("program.log"), first);
+    const LogLine* slow = find_line(program, '<', message_note(13));
+    ASSERT_NE(slow, nullptr) << logs.read_text("program.log");
+    EXPECT_EQ(slow->hex, "01 02 03 04 05 06 07 08 09 0A 0B 0C 0D");
+    const LogLine* table = find_line(program, '<', "upload name table (2666 bytes)");
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(byte_count(*table), 2666u);
 }

@@ -304,6 +304,8 @@ TEST_F(WindowTest, TheOneSelectedRowCannotBeTakenAway) {
     EXPECT_EQ(list->highest_selected_index(), 1);
     QTest::keyClick(widget, Qt::Key_Space, Qt::ControlModifier);
     EXPECT_EQ(list->highest_selected_index(), 1);
+    QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, QPoint(50, 80)); // below the rows
+    EXPECT_EQ(list->highest_selected_index(), 1);
     click_row(list, 0);
     EXPECT_EQ(list->highest_selected_index(), 0);
 }
