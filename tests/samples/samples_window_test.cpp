@@ -137,11 +137,16 @@ TEST(SamplesWindow, SetAsideUndoPutBackAndAFolderThatChangesMeanwhile) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTableWidget* samples = window.samples_table();
     ASSERT_EQ(samples->item(2, 0)->text().toStdString(), three);
-    // A click on the far line in the chart of channel 0 chooses it.
+    // A click on the far line in the chart of channel 0 (position 100: byte 500) chooses it.
     const SampleBuffer far = generate_sample(5, 3, SampleKind::far);
-    EXPECT_EQ(window.charts()->sample_at(0, QPointF(100, far[500])), 2);
+    ZoomableChartView* channel_0 = first_chart(window);
+    const QPointF on_line = channel_0->mapFromScene(
+        channel_0->chart()->mapToScene(channel_0->chart()->mapToPosition(QPointF(100, far[500]))));
+    send_mouse(channel_0->viewport(), QEvent::MouseButtonPress, on_line);
+    send_mouse(channel_0->viewport(), QEvent::MouseButtonRelease, on_line);
+    EXPECT_EQ(samples->currentRow(), 2);
+    EXPECT_EQ(window.charts()->chosen(), 2);
 
-    samples->setCurrentCell(2, 0);
     samples->setFocus();
     QTest::keyClick(samples, Qt::Key_Delete);
     EXPECT_TRUE(file_exists(folder.file("set_aside/" + three)));
