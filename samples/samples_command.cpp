@@ -146,7 +146,7 @@ std::string samples_help_text() {
            "  --put-back FILE... move each file set aside (its name, or set_aside/NAME) back:\n"
            "                     under its own name, or as the next free number after the\n"
            "                     highest of its side when that name is taken again.\n"
-           "Exit status: 0 done, 1 a file could not be read or moved, 2 wrong usage.\n"
            "  --help             show this text.\n"
-           "  --version          show the program name and version.\n";
+           "  --version          show the program name and version.\n"
+           "Exit status: 0 done, 1 a file could not be read or moved, 2 wrong usage.\n";
 }
