@@ -1,11 +1,13 @@
 // ornivex_control: the service program of the VARDEN banknote detector.
 #include "app/main_loop.h"
+#include "link/program_end.h"
 #include "link/serial_port.h"
 #include "link/traffic_log_option.h"
 #include "shell/shell_rules.h"
 #include "varden_version.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -42,8 +44,10 @@ int main(int argc, char** argv) {
         std::fputs("  -h, --help          show this text\n"
                    "  --version           print the version\n",
                    stdout);
-        return 0;
-    case CommandLineRequest::version: std::printf("ornivex_control %s\n", varden_version); return 0;
+        return finish_standard_output("ornivex_control", 0);
+    case CommandLineRequest::version:
+        std::printf("ornivex_control %s\n", varden_version);
+        return finish_standard_output("ornivex_control", 0);
     case CommandLineRequest::invalid:
         std::fprintf(stderr,
                      "ornivex_control: unknown argument '%s' (see ornivex_control --help)\n",
@@ -51,6 +55,8 @@ int main(int argc, char** argv) {
         return 2;
     case CommandLineRequest::run: break;
     }
+    // A traffic log whose reader went away fails its writes instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
     int status = 0;
     if (start_program()) {

@@ -188,7 +188,7 @@ int save_description(const std::string& path, const std::string& file_name, cons
 
 std::vector<std::string> db_file_names_of(const std::vector<std::string>& folder_names) {
     std::vector<std::string> names;
-    for (const std::string& file : names_with_extension(folder_names, ".dnl")) {
+    for (const std::string& file : names_with_extension(folder_names, description_extension)) {
         if (names.size() == static_cast<std::size_t>(db_file_names_capacity))
             break;
         names.push_back(listing_name(file));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+inline constexpr const char* description_extension = ".dnl";
 inline constexpr int db_file_names_capacity = 1000;
 
 struct BanknoteToken {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+inline constexpr const char* sample_extension = ".bin";
+
 // `prefix` + decimal `number` + ".bin".
 std::string sample_file_name(const std::string& prefix, int number);
 

@@ -141,5 +141,5 @@ int write_file_atomically(const std::string& path, const std::string& temporary_
 }
 
 int write_file_atomically(const std::string& path, const std::string& contents) {
-    return write_file_atomically(path, path + ".tmp", contents.data(), contents.size());
+    return write_file_atomically(path, path + temporary_suffix, contents.data(), contents.size());
 }

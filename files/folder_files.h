@@ -11,6 +11,9 @@
 // platforms unchanged; the readers take CR LF and LF alike.
 inline constexpr const char* line_end = "\r\n";
 
+// What a file's name takes while it is written, before it is renamed to its own name.
+inline constexpr const char* temporary_suffix = ".tmp";
+
 // `folder` + "/" + `name`.
 std::string path_in(const std::string& folder, const std::string& name);
 

@@ -16,6 +16,7 @@
 
 // The dump counter is capped at start-up, so dumps continue after 99999 even when files with
 // higher numbers exist.
+inline constexpr const char* dump_extension = ".ram";
 inline constexpr int dump_counter_limit = 99999;
 // The analysis list holds at most this many lines, start-up and received dumps together.
 inline constexpr std::size_t dump_lines_capacity = 10000;
