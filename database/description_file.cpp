@@ -205,11 +205,6 @@ int add_db_file_name(std::vector<std::string>& db_file_names, const std::string&
     return 1;
 }
 
-bool is_acceptable_file_name(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
-}
-
 DbPageKeyAction db_page_key_action(int key, bool name_entry_open) {
     if (key == 32)
         return DbPageKeyAction::clear_row_edits;

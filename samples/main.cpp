@@ -1,5 +1,6 @@
 // varden_samples: the samples of the banknote sides in a folder against their envelope.
 #include "files/folder_files.h"
+#include "link/program_end.h"
 #include "samples/sample_chart.h"
 #include "samples/samples_command.h"
 #include "samples/samples_window.h"
@@ -33,7 +34,7 @@ int write_png(const SamplesCommand& command) {
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.show();
     QApplication::processEvents();
-    if (!save_chart_png(view, QString::fromStdString(command.png_file))) {
+    if (!save_chart_png(view, command.png_file)) {
         std::cerr << "varden_samples: cannot write " << command.png_file << "\n";
         return 1;
     }
@@ -50,10 +51,16 @@ int main(int argc, char* argv[]) {
         std::cerr << "varden_samples: " << command.error << "\n"
                   << "Try 'varden_samples --help'.\n";
         return 2;
-    case SamplesMode::help: std::cout << samples_help_text(); return 0;
-    case SamplesMode::version: std::cout << "varden_samples " << varden_version << "\n"; return 0;
+    case SamplesMode::help:
+        std::cout << samples_help_text();
+        return finish_standard_output("varden_samples", 0);
+    case SamplesMode::version:
+        std::cout << "varden_samples " << varden_version << "\n";
+        return finish_standard_output("varden_samples", 0);
     case SamplesMode::list:
-        return write_side_list(command.folder, command.prefix, std::cout, std::cerr);
+        return finish_standard_output(
+            "varden_samples",
+            write_side_list(command.folder, command.prefix, std::cout, std::cerr));
     case SamplesMode::png: return write_png(command);
     case SamplesMode::window: break;
     }

@@ -1,11 +1,14 @@
 #include "samples/sample_chart.h"
 
+#include "files/folder_files.h"
+
 #include <QAreaSeries>
+#include <QBuffer>
+#include <QFile>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QValueAxis>
 #include <QWheelEvent>
 
@@ -67,7 +70,7 @@ void keep_one_legend_entry_per_name(QChart* chart) {
 
 QString chart_title(const SideSamples& side) {
     const QString files = QString("%1: %2 sample files")
-                              .arg(QString::fromStdString(side.prefix))
+                              .arg(QFile::decodeName(side.prefix.c_str()))
                               .arg(side.samples.size());
     if (!side.has_envelope)
         return files + " - fewer than ten files numbered 1..999: no envelope, every distance 0";
@@ -177,9 +180,13 @@ void ZoomableChartView::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
-int save_chart_png(QChartView& view, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !view.grab().save(&file, "PNG"))
+int save_chart_png(QChartView& view, const std::string& path) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !view.grab().save(&buffer, "PNG"))
         return 0;
-    return file.commit() ? 1 : 0;
+    return write_file_atomically(path, path + temporary_suffix, png.constData(),
+                                 static_cast<std::size_t>(png.size())) == 1
+               ? 1
+               : 0;
 }

@@ -31,5 +31,6 @@ private:
     QPointF last_position_;
 };
 
-// Saves what `view` shows as a PNG file, complete or not at all. 1 on success, 0 otherwise.
-int save_chart_png(QChartView& view, const QString& path);
+// Saves what `view` shows as a PNG file, complete or not at all; `path` is the file system's
+// own bytes (a name need not be UTF-8). 1 on success, 0 otherwise.
+int save_chart_png(QChartView& view, const std::string& path);

@@ -4,6 +4,7 @@
 #include "samples/sample_chart.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -45,7 +46,7 @@ QTableWidgetItem* number_item(long long value) {
 
 SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
     : QMainWindow(parent), folder_(folder) {
-    setWindowTitle("VARDEN samples - " + QString::fromStdString(folder));
+    setWindowTitle("VARDEN samples - " + QFile::decodeName(folder.c_str()));
     sides_table_ = make_table({"Prefix", "Name", "Ext", "Nominal", "Side", "Files"}, this);
     samples_table_ = make_table({"File", "Number", "Distance", "Mark", "Note"}, this);
     chart_view_ = new ZoomableChartView(this);
@@ -81,7 +82,7 @@ SamplesWindow::SamplesWindow(const std::string& folder, QWidget* parent)
 }
 
 void SamplesWindow::fill_sides() {
-    const QString shown_folder = QString::fromStdString(folder_);
+    const QString shown_folder = QFile::decodeName(folder_.c_str());
     if (!folder_readable(folder_)) {
         folder_label_->setText("Cannot read the folder " + shown_folder);
         return;
@@ -96,11 +97,11 @@ void SamplesWindow::fill_sides() {
     for (int row = 0; row < static_cast<int>(sides_.size()); ++row) {
         const SampleSide& side = sides_[static_cast<std::size_t>(row)];
         const PrefixFields fields = prefix_fields(side.prefix);
-        sides_table_->setItem(row, 0, text_item(QString::fromStdString(side.prefix)));
-        sides_table_->setItem(row, 1, text_item(QString::fromStdString(fields.name)));
-        sides_table_->setItem(row, 2, text_item(QString::fromStdString(fields.ext)));
-        sides_table_->setItem(row, 3, text_item(QString::fromStdString(fields.nominal)));
-        sides_table_->setItem(row, 4, text_item(QString::fromStdString(fields.side)));
+        sides_table_->setItem(row, 0, text_item(QFile::decodeName(side.prefix.c_str())));
+        sides_table_->setItem(row, 1, text_item(QFile::decodeName(fields.name.c_str())));
+        sides_table_->setItem(row, 2, text_item(QFile::decodeName(fields.ext.c_str())));
+        sides_table_->setItem(row, 3, text_item(QFile::decodeName(fields.nominal.c_str())));
+        sides_table_->setItem(row, 4, text_item(QFile::decodeName(fields.side.c_str())));
         sides_table_->setItem(row, 5, number_item(static_cast<long long>(side.file_names.size())));
     }
     sides_table_->resizeColumnsToContents();
@@ -131,7 +132,7 @@ void SamplesWindow::fill_samples() {
         const SideSample& sample = shown_side_.samples[static_cast<std::size_t>(row)];
         const bool beyond = beyond_limit(sample.distance);
         const QString note = QString::fromStdString(sample_file_note(sample.file));
-        auto* name = text_item(QString::fromStdString(sample.file_name));
+        auto* name = text_item(QFile::decodeName(sample.file_name.c_str()));
         name->setData(Qt::UserRole, row); // the sample's index, whatever the sorting
         samples_table_->setItem(row, file_column, name);
         samples_table_->setItem(row, number_column, number_item(sample.number));
@@ -162,12 +163,12 @@ void SamplesWindow::choose_sample_row(int row) {
 }
 
 int SamplesWindow::export_chart(const QString& path) {
-    return save_chart_png(*chart_view_, path);
+    return save_chart_png(*chart_view_, QFile::encodeName(path).toStdString());
 }
 
 void SamplesWindow::ask_and_export() {
     const QString suggested =
-        QString::fromStdString(path_in(folder_, shown_side_.prefix + "chart.png"));
+        QFile::decodeName(path_in(folder_, shown_side_.prefix + "chart.png").c_str());
     const QString path =
         QFileDialog::getSaveFileName(this, "Export chart as PNG", suggested, "PNG (*.png)");
     if (path.isEmpty())

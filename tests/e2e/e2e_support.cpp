@@ -141,8 +141,14 @@ void ControlOnVirtualScreen::start_screen() {
     ASSERT_FALSE(display.empty()) << "Xvfb did not start";
 }
 
-void ControlOnVirtualScreen::start_control(const std::string& folder) {
-    control_pid = spawn({ORNIVEX_CONTROL}, folder, display, false);
+void ControlOnVirtualScreen::start_control(const std::string& folder,
+                                           const std::vector<std::string>& args,
+                                           bool hang_up_ignored) {
+    std::vector<std::string> argv = {ORNIVEX_CONTROL};
+    if (hang_up_ignored)
+        argv.insert(argv.begin(), "/usr/bin/nohup");
+    argv.insert(argv.end(), args.begin(), args.end());
+    control_pid = spawn(argv, folder, display, false);
     ASSERT_GT(control_pid, 0);
     window.clear(); // a test may start the program again
     for (int tries = 0; tries < 100 && window.empty(); ++tries) {

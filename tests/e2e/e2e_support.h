@@ -38,7 +38,9 @@ protected:
 
     // Starts ornivex_control in `folder` on the screen and waits up to ten seconds for its
     // window, then lets its start-up finish.
-    void start_control(const std::string& folder);
+    // `args` follow the program's name; `hang_up_ignored` starts it as nohup does.
+    void start_control(const std::string& folder, const std::vector<std::string>& args = {},
+                       bool hang_up_ignored = false);
 
     // Clicks at (x, y) of the window's client area and gives the program a moment to act.
     void click(int x, int y);
