@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+// Description files end so.
 inline constexpr const char* description_extension = ".dnl";
 inline constexpr int db_file_names_capacity = 1000;
 
