@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -45,14 +46,10 @@ std::string read_to_end(int fd, Clock::time_point deadline) {
     }
 }
 
-// Runs the tool in `folder` with `answers` on its standard input.
-ToolRun run_tool(const std::string& folder, const std::string& answers,
-                 const std::vector<std::string>& args = {}, int timeout_ms = 30000) {
-    int input[2], output[2], errors[2];
-    ToolRun run;
-    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
-        ::pipe2(errors, O_CLOEXEC) != 0)
-        return run;
+// Starts the tool with `args` in `folder`; `prepare` sets up the child's standard streams
+// first (false: the child ends with 127).
+pid_t fork_tool(const std::string& folder, const std::vector<std::string>& args,
+                const std::function<bool()>& prepare) {
     std::vector<std::string> words = {ORNIVEX_UPGRADE};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -61,13 +58,25 @@ ToolRun run_tool(const std::string& folder, const std::string& answers,
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(input[0], STDIN_FILENO);
-        ::dup2(output[1], STDOUT_FILENO);
-        ::dup2(errors[1], STDERR_FILENO);
-        if (::chdir(folder.c_str()) == 0)
+        if (prepare() && ::chdir(folder.c_str()) == 0)
             ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+// Runs the tool in `folder` with `answers` on its standard input.
+ToolRun run_tool(const std::string& folder, const std::string& answers,
+                 const std::vector<std::string>& args = {}, int timeout_ms = 30000) {
+    int input[2], output[2], errors[2];
+    ToolRun run;
+    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
+        ::pipe2(errors, O_CLOEXEC) != 0)
+        return run;
+    const pid_t pid = fork_tool(folder, args, [&] {
+        return ::dup2(input[0], STDIN_FILENO) >= 0 && ::dup2(output[1], STDOUT_FILENO) >= 0 &&
+               ::dup2(errors[1], STDERR_FILENO) >= 0;
+    });
     ::close(input[0]);
     ::close(output[1]);
     ::close(errors[1]);
@@ -109,22 +118,12 @@ pid_t start_tool(const std::string& folder, const std::string& answers,
                  const std::vector<std::string>& args = {}, bool hang_up_ignored = false) {
     const std::string answers_path = folder + "/answers";
     std::ofstream(answers_path) << answers;
-    std::vector<std::string> words = {ORNIVEX_UPGRADE};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    return fork_tool(folder, args, [&] {
         if (hang_up_ignored)
             std::signal(SIGHUP, SIG_IGN);
-        if (::chdir(folder.c_str()) == 0 && std::freopen(answers_path.c_str(), "r", stdin) &&
-            std::freopen("/dev/null", "w", stdout))
-            ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return pid;
+        return std::freopen(answers_path.c_str(), "r", stdin) &&
+               std::freopen("/dev/null", "w", stdout);
+    });
 }
 
 // The exit status of a program run by the shell with its standard output on /dev/full, and
