@@ -32,6 +32,9 @@ constexpr const char* help_text =
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that went away (of the traffic log, of standard output) fails the writes, which
+    // are checked, instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string traffic_log_path;
     if (!take_traffic_log_option(argc, argv, traffic_log_path)) {
         std::fputs("ornivex_control: --traffic-log needs a file name\n", stderr);
@@ -55,8 +58,6 @@ int main(int argc, char** argv) {
         return 2;
     case CommandLineRequest::run: break;
     }
-    // A traffic log whose reader went away fails its writes instead of ending the program.
-    std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
     int status = 0;
     if (start_program()) {

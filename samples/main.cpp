@@ -7,6 +7,7 @@
 #include "varden_version.h"
 
 #include <QApplication>
+#include <csignal>
 #include <iostream>
 
 namespace {
@@ -44,6 +45,8 @@ int write_png(const SamplesCommand& command) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A reader that went away fails the writes, which are checked, instead of ending us.
+    std::signal(SIGPIPE, SIG_IGN);
     const SamplesCommand command =
         parse_samples_command(std::vector<std::string>(argv + 1, argv + argc));
     switch (command.mode) {

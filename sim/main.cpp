@@ -24,6 +24,7 @@ void report_traffic_log_failure(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN); // a driver that went away must not end us before cleanup
     SimOptions options;
     std::string error;
     if (!parse_command_line({argv + 1, argv + argc}, options, error)) {
@@ -40,7 +41,6 @@ int main(int argc, char** argv) {
         std::printf("%s%s", usage_text().c_str(), script_help(sim).c_str());
         return finish_standard_output("varden_sim", 0);
     }
-    std::signal(SIGPIPE, SIG_IGN); // a driver that went away must not end us before cleanup
     const int stop_fd = open_stop_signals();
     sim.record = std::fopen(options.frames_path.c_str(), "w");
     if (!sim.record) {

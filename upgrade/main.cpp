@@ -91,6 +91,9 @@ int end_with(int status) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that went away (of the traffic log, of the console output) fails the writes,
+    // which are checked, instead of ending the tool in the middle of an upgrade.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string traffic_log_path;
     if (!take_traffic_log_option(argc, argv, traffic_log_path)) {
         std::cerr << "ornivex_upgrade: --traffic-log needs a file name\n";
@@ -109,8 +112,6 @@ int main(int argc, char** argv) {
                   << "' (the tool takes no arguments; see ornivex_upgrade --help)\n";
         return 2;
     }
-    // A log whose reader went away fails its writes instead of ending the tool.
-    std::signal(SIGPIPE, SIG_IGN);
     end_on_signals();
     std::string refusal;
     if (!traffic_log_path.empty()) {

@@ -21,6 +21,10 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
 // Runs a short command to its end and returns its standard output (first line).
 std::string run_for_output(const std::vector<std::string>& argv, const std::string& display);
 
+// Runs `argv` to its end with its standard output a pipe whose reader is gone and returns its
+// wait status: a program that dies of SIGPIPE shows as signalled.
+int status_into_a_closed_pipe(const std::vector<std::string>& argv);
+
 // Ends a started process: SIGTERM, then SIGKILL after fifteen seconds. Returns its wait status, or
 // -1 without a process.
 int end_process(pid_t pid);

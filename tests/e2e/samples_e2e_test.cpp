@@ -101,7 +101,8 @@ TEST(SamplesCommands, ListAndPngWithoutAScreen) {
     EXPECT_EQ(output_of(std::string(VARDEN_SAMPLES) + " --list " + prefix + " " + folder.path()),
               lines);
 
-    // A list nobody can store is a failure, named on standard error.
+    // A list nobody can store or read is a failure, named on standard error; no SIGPIPE.
+    EXPECT_EQ(status_into_a_closed_pipe({VARDEN_SAMPLES, "--list", prefix, folder.path()}), 1 << 8);
     const std::string list = std::string(VARDEN_SAMPLES) + " --list " + prefix + " " +
                              folder.path() + " >/dev/full 2>" + folder.file("errors");
     EXPECT_EQ(std::system(list.c_str()), 1 << 8);

@@ -186,7 +186,8 @@ TEST_F(WindowRoads, ASignalClosesTheProgramLikeTheWindow) {
     ASSERT_EQ(read_text_file(log, text), 1);
     EXPECT_TRUE(text.ends_with("  # end by SIGTERM\n")) << text;
 
-    // Its --help cannot be stored: a failure, named on standard error.
+    // Its --help cannot be stored or read: a failure, named on standard error; no SIGPIPE.
+    EXPECT_EQ(status_into_a_closed_pipe({ORNIVEX_CONTROL, "--version"}), 1 << 8);
     const int full = std::system(
         (std::string(ORNIVEX_CONTROL) + " --help >/dev/full 2>" + device.folder() + "/errors")
             .c_str());
