@@ -6,8 +6,9 @@
 // a pause, or when a caller names it (an acknowledgement read, a message classified), which
 // also ends it. Nothing runs on its own: no timer, no thread.
 //
-// With no log, every hook returns at once (callers test traffic_log_on()). A log that cannot be
-// written is closed and reported once through the failure report; the program goes on without it.
+// With no log, every hook returns at once (callers test traffic_log_on() first). A log that
+// cannot be written is closed and reported once through the failure report; the program goes
+// on without it.
 //
 // The log never costs the user a file: a link as the path's last component is not followed
 // (except to a pipe or terminal, such as /dev/stderr or a shell's >(...)), an existing file
