@@ -145,10 +145,6 @@ void stop_at_exit() {
     stop_traffic_log(traffic_log_end_note(0, -1));
 }
 
-bool is_link(const struct stat& entry) {
-    return S_ISLNK(entry.st_mode);
-}
-
 // Whether `path` lies in the working folder: its folder is the same as ".".
 bool in_working_folder(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -169,6 +165,15 @@ bool holds_a_log(int fd) {
     return is_traffic_log_header(line.substr(0, line.find('\n')));
 }
 
+// Why a log's file could not be opened, from the open's errno.
+std::string open_error_text(int error) {
+    if (error == ELOOP)
+        return "it is a symbolic link";
+    if (error == ENXIO)
+        return "it is a pipe that nobody reads";
+    return std::strerror(error);
+}
+
 // Opens the log's file without costing the user a file (see the header). The descriptor, or
 // -1 with `reason`.
 int open_log_file(const std::string& path, TrafficLogOwnFile own_file, std::string& reason) {
@@ -178,40 +183,29 @@ int open_log_file(const std::string& path, TrafficLogOwnFile own_file, std::stri
         reason = "it is a file of the program";
         return -1;
     }
-    constexpr int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY;
-    int fd = ::open(path.c_str(), flags | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
-    if (fd >= 0 || errno != EEXIST) {
-        reason = fd >= 0 ? "" : std::strerror(errno);
-        return fd;
-    }
+    // Non-blocking, so that a named pipe nobody reads is refused instead of hanging the start.
+    constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = ::open(path.c_str(), O_WRONLY | flags | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
     struct stat entry {};
-    if (::lstat(path.c_str(), &entry) != 0) {
-        reason = std::strerror(errno);
-        return -1;
-    }
-    // A pipe or a terminal behind a link loses nothing; a file behind one is never touched.
-    if (is_link(entry)) {
-        fd = ::open(path.c_str(), flags);
-        if (fd >= 0 && (::fstat(fd, &entry) != 0 || S_ISREG(entry.st_mode))) {
+    if (fd < 0 && errno == EEXIST && ::lstat(path.c_str(), &entry) == 0) {
+        // A pipe or a terminal behind a link loses nothing; a file behind one is never
+        // touched. A file of its own is read for its first line.
+        const bool regular = S_ISREG(entry.st_mode);
+        fd = S_ISLNK(entry.st_mode)
+                 ? ::open(path.c_str(), O_WRONLY | flags)
+                 : ::open(path.c_str(), (regular ? O_RDWR : O_WRONLY) | flags | O_NOFOLLOW);
+        if (fd >= 0 && (::fstat(fd, &entry) != 0 || S_ISREG(entry.st_mode) != regular)) {
             ::close(fd);
             fd = -1;
-            errno = ELOOP;
+            errno = ELOOP; // a link to a file, or an entry that changed under us
         }
-        reason = fd >= 0 ? "" : errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
-        return fd;
+        if (fd >= 0 && regular && (!holds_a_log(fd) || ::ftruncate(fd, 0) != 0)) {
+            ::close(fd);
+            reason = "it is not a traffic log";
+            return -1;
+        }
     }
-    const bool regular = S_ISREG(entry.st_mode);
-    fd = ::open(path.c_str(), (regular ? O_RDWR : O_WRONLY) | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
-    if (fd < 0) {
-        reason = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
-        return -1;
-    }
-    if (regular && (::fstat(fd, &entry) != 0 || !S_ISREG(entry.st_mode) || !holds_a_log(fd) ||
-                    ::ftruncate(fd, 0) != 0)) {
-        reason = "it is not a traffic log";
-        ::close(fd);
-        return -1;
-    }
+    reason = fd >= 0 ? "" : open_error_text(errno);
     return fd;
 }
 
@@ -231,6 +225,8 @@ int start_traffic_log(const std::string& path, std::string_view program, std::st
     log_state.path = path;
     std::string refusal;
     const int fd = open_log_file(path, own_file, refusal);
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK); // the lines are written whole
     log_state.file = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
     if (!log_state.file) {
         if (fd >= 0)

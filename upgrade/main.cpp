@@ -64,7 +64,7 @@ void end_on_signals() {
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
         if (!signal_ignored_at_start(signal_number))
             sigaddset(&ends, signal_number);
-    if (::pthread_sigmask(SIG_BLOCK, &ends, nullptr) != 0)
+    if (sigisemptyset(&ends) || ::pthread_sigmask(SIG_BLOCK, &ends, nullptr) != 0)
         return;
     std::thread([ends] {
         int signal_number = 0;

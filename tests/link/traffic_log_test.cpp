@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -169,6 +170,8 @@ TEST(TrafficLogBursts, NeverCostsTheUserAFile) {
     EXPECT_EQ(refusal("link.log"), "it is a symbolic link");
     EXPECT_EQ(refusal(folder.file("dangling.log")), "No such file or directory");
     EXPECT_EQ(refusal("./COM3"), "it is a file of the program");
+    ASSERT_EQ(::mkfifo("unread", 0600), 0);
+    EXPECT_EQ(refusal("unread"), "it is a pipe that nobody reads"); // not waited for
     EXPECT_EQ(refusal(folder.path() + "/COM3"), "it is a file of the program");
     EXPECT_EQ(folder.read_text("notes.txt"), "keep me\n");
     EXPECT_FALSE(folder.exists("missing.txt"));
