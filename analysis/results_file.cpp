@@ -9,15 +9,11 @@ std::string res_file_name(std::string_view name) {
     return std::string(name) + res_extension;
 }
 
-bool res_name_acceptable(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
-}
-
 NewResNameStep new_res_name_step(bool edit_active, std::string_view name, bool file_exists,
                                  std::string_view overwrite_candidate) {
     if (!edit_active || name.empty())
         return NewResNameStep::nothing;
-    if (!res_name_acceptable(name))
+    if (!is_acceptable_file_name(name))
         return NewResNameStep::refuse;
     if (file_exists && res_file_name(name) != overwrite_candidate)
         return NewResNameStep::ask_overwrite;

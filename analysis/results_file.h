@@ -23,13 +23,10 @@ inline constexpr const char* res_names_full_text = "Too many RES files";
 // `name` + ".res".
 std::string res_file_name(std::string_view name);
 
-// A typed name that could leave the working folder ("/" in it, "." or "..") is refused.
-bool res_name_acceptable(std::string_view name);
-
 // What Enter in the new-name edit does.
 enum class NewResNameStep {
     nothing,       // no edit open, or an empty name
-    refuse,        // a name refused by res_name_acceptable: show refused_res_name_text
+    refuse,        // a name refused by is_acceptable_file_name: show refused_res_name_text
     ask_overwrite, // the file exists and this is the first Enter for it: show the question
                    // and remember the path as the overwrite candidate
     create,        // create (or overwrite) the file name + ".res"

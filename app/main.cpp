@@ -1,11 +1,13 @@
 // ornivex_control: the service program of the VARDEN banknote detector.
 #include "app/main_loop.h"
+#include "link/program_end.h"
 #include "link/serial_port.h"
 #include "link/traffic_log_option.h"
 #include "shell/shell_rules.h"
 #include "varden_version.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -30,6 +32,9 @@ constexpr const char* help_text =
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that went away (of the traffic log, of standard output) fails the writes, which
+    // are checked, instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string traffic_log_path;
     if (!take_traffic_log_option(argc, argv, traffic_log_path)) {
         std::fputs("ornivex_control: --traffic-log needs a file name\n", stderr);
@@ -42,8 +47,10 @@ int main(int argc, char** argv) {
         std::fputs("  -h, --help          show this text\n"
                    "  --version           print the version\n",
                    stdout);
-        return 0;
-    case CommandLineRequest::version: std::printf("ornivex_control %s\n", varden_version); return 0;
+        return finish_standard_output("ornivex_control", 0);
+    case CommandLineRequest::version:
+        std::printf("ornivex_control %s\n", varden_version);
+        return finish_standard_output("ornivex_control", 0);
     case CommandLineRequest::invalid:
         std::fprintf(stderr,
                      "ornivex_control: unknown argument '%s' (see ornivex_control --help)\n",

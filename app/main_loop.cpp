@@ -8,10 +8,13 @@
 #include "database/sampling_control.h"
 #include "link/commands.h"
 #include "link/frames.h"
+#include "link/program_end.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
+#include "link/traffic_log_format.h"
 #include "shell/connection.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/shell_rules.h"
 #include "shell/status_line.h"
@@ -36,13 +39,15 @@
 
 namespace {
 
-// A termination signal ends the program like closing the window: the handler only writes a
-// byte into a pipe, and the loop, woken by it, runs the normal exit sequence.
+// A termination signal ends the program like closing the window: the handler only writes its
+// number into a pipe, and the loop, woken by it, runs the normal exit sequence. The traffic
+// log's last line names it.
 int signal_pipe[2] = {-1, -1};
 std::unique_ptr<QSocketNotifier> signal_notifier;
+int ending_signal = 0;
 
-void on_termination_signal(int) {
-    const char byte = 1;
+void on_termination_signal(int signal_number) {
+    const char byte = static_cast<char>(signal_number);
     [[maybe_unused]] const ssize_t written = ::write(signal_pipe[1], &byte, 1);
 }
 
@@ -94,7 +99,6 @@ int start_program() {
     const WindowOrigin origin = window_origin(screen.width(), screen.height());
     open_all_ports();
     create_fonts();
-    std::srand(0);
     if (!create_main_window(window_class_name, window_title, origin.x, origin.y, client_width,
                             client_height, colour_background)) {
         QMessageBox::critical(nullptr, "ERROR", "ERROR START PROGRAM");
@@ -113,8 +117,10 @@ int start_program() {
 }
 
 int start_logging_traffic(const std::string& path) {
-    if (!start_traffic_log(path, "ornivex_control", varden_version)) {
-        show_traffic_log_failure(path);
+    std::string refusal;
+    if (!start_traffic_log(path, "ornivex_control", varden_version, is_control_program_file,
+                           &refusal)) {
+        show_traffic_log_failure(path + " (" + refusal + ")");
         return 0;
     }
     set_traffic_log_failure_report(show_traffic_log_failure);
@@ -128,8 +134,8 @@ int close_on_termination_signals() {
     signal_notifier = std::make_unique<QSocketNotifier>(signal_pipe[0], QSocketNotifier::Read);
     QObject::connect(signal_notifier.get(), &QSocketNotifier::activated, [] {
         char bytes[16];
-        while (::read(signal_pipe[0], bytes, sizeof bytes) > 0) {
-        }
+        for (ssize_t got; (got = ::read(signal_pipe[0], bytes, sizeof bytes)) > 0;)
+            ending_signal = static_cast<unsigned char>(bytes[got - 1]);
         if (main_window)
             main_window->close_requested = true;
     });
@@ -138,7 +144,8 @@ int close_on_termination_signals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signal_number : {SIGTERM, SIGINT, SIGHUP})
-        ::sigaction(signal_number, &action, nullptr);
+        if (!signal_ignored_at_start(signal_number)) // nohup's SIGHUP stays ignored
+            ::sigaction(signal_number, &action, nullptr);
     return 1;
 }
 
@@ -164,7 +171,9 @@ int main_loop_pass(bool may_sleep) {
 int main_loop() {
     while (main_loop_pass(true)) {
     }
-    return exit_sequence();
+    const int status = exit_sequence();
+    stop_traffic_log(traffic_log_end_note(ending_signal, status));
+    return status;
 }
 
 int exit_sequence() {

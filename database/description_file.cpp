@@ -188,7 +188,7 @@ int save_description(const std::string& path, const std::string& file_name, cons
 
 std::vector<std::string> db_file_names_of(const std::vector<std::string>& folder_names) {
     std::vector<std::string> names;
-    for (const std::string& file : names_with_extension(folder_names, ".dnl")) {
+    for (const std::string& file : names_with_extension(folder_names, description_extension)) {
         if (names.size() == static_cast<std::size_t>(db_file_names_capacity))
             break;
         names.push_back(listing_name(file));
@@ -203,11 +203,6 @@ int add_db_file_name(std::vector<std::string>& db_file_names, const std::string&
         return -1;
     db_file_names.push_back(name);
     return 1;
-}
-
-bool is_acceptable_file_name(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
 DbPageKeyAction db_page_key_action(int key, bool name_entry_open) {

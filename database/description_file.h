@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+// Description files end so.
+inline constexpr const char* description_extension = ".dnl";
 inline constexpr int db_file_names_capacity = 1000;
 
 struct BanknoteToken {
@@ -73,10 +75,6 @@ std::vector<std::string> db_file_names_of(const std::vector<std::string>& folder
 // Appends `name` to the DB file names unless it is there already or the list is full.
 // 1 appended (the caller adds it to the list control), 0 already there, -1 list full.
 int add_db_file_name(std::vector<std::string>& db_file_names, const std::string& name);
-
-// A name typed for a new file is refused when it contains "/" or a zero byte, or is "." or
-// ".." : no file outside the working folder is ever created.
-bool is_acceptable_file_name(const std::string& name);
 
 // What a key pressed on the SAMPLING page does (`db_page_key`).
 enum class DbPageKeyAction {

@@ -45,6 +45,6 @@ std::string edited_row_text(const std::string& row, int index, RowField field,
                             const std::string& text, const RowFields& fields,
                             const SideFlags& marked, const std::vector<std::string>& names);
 
-// `clear_row_edits`: the selected row once the three fields are emptied: no name, extension or
+// The selected row once the Space key has emptied the three fields: no name, extension or
 // nominal, every side column "        0", the marks as for an edit.
 std::string cleared_row_text(const std::string& row, int index, const SideFlags& marked);

@@ -85,7 +85,7 @@ std::string banknote_prefix(const RowFields& fields);
 // "_1_" .. "_4_" for sides 1..4; "" for any other side (no side chosen).
 std::string side_part(int side);
 
-// `sample_prefix` of one side of a banknote: USD, OLD, 100, side 2 give "USD.OLD_100_2_".
+// The sample prefix of one side of a banknote: USD, OLD, 100, side 2 give "USD.OLD_100_2_".
 std::string sample_prefix_for(const RowFields& fields, int side);
 
 // What a received sample may do with the selected row: 0 name and nominal present, 1 name

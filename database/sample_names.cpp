@@ -5,7 +5,7 @@
 
 namespace {
 
-const std::string bin_extension = ".bin";
+const std::string bin_extension = sample_extension;
 
 } // namespace
 

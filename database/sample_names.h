@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+// Every sample file ends so.
+inline constexpr const char* sample_extension = ".bin";
+
 // `prefix` + decimal `number` + ".bin".
 std::string sample_file_name(const std::string& prefix, int number);
 
@@ -55,6 +58,6 @@ struct SideColumns {
 // row, the accepted (upper-cased) texts of the edit fields.
 SideColumns build_side_columns(const RowFields& fields, const std::vector<std::string>& names);
 
-// `refresh_selected_row`: `row` with fresh side columns and a "*" on every checked side.
+// The selected row refreshed: `row` with fresh side columns and a "*" on every checked side.
 std::string refreshed_row_text(const std::string& row, int index, const SideFlags& checked,
                                const std::vector<std::string>& names);

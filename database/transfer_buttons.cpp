@@ -55,7 +55,8 @@ int make_stage() {
     return 1;
 }
 
-// `make_and_download`: modes 1 and 3 make first; mode 1 then only checks the made file.
+// The steps of `make_and_download`: modes 1 and 3 make first; mode 1 then only checks the
+// made file.
 void make_and_download_steps(int mode) {
     if (mode != download_only && !make_stage())
         return;

@@ -32,6 +32,11 @@ bool write_all(int descriptor, const std::uint8_t* bytes, std::size_t size) {
 
 } // namespace
 
+bool is_acceptable_file_name(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
 std::string path_in(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
@@ -141,5 +146,5 @@ int write_file_atomically(const std::string& path, const std::string& temporary_
 }
 
 int write_file_atomically(const std::string& path, const std::string& contents) {
-    return write_file_atomically(path, path + ".tmp", contents.data(), contents.size());
+    return write_file_atomically(path, path + temporary_suffix, contents.data(), contents.size());
 }

@@ -1,4 +1,5 @@
 // POSIX termios implementation of the serial primitives.
+#include "link/port_names.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
 
@@ -139,7 +140,7 @@ bool wait_for_room(int fd) {
 std::string port_device_path(int number) {
     if (!valid_number(number))
         return {};
-    const std::string local = "COM" + std::to_string(number);
+    const std::string local = port_entry_name(number);
     struct stat entry {};
     if (::lstat(local.c_str(), &entry) == 0)
         return local;

@@ -3,6 +3,7 @@
 #include "link/frames.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -46,6 +47,29 @@ std::string traffic_log_header(std::string_view wall_clock, std::string_view pro
     line.append(wall_clock).append(" ").append(program).append(" ").append(version);
     line.append(" port ").append(port);
     return line;
+}
+
+bool is_traffic_log_header(std::string_view line) {
+    constexpr std::string_view shape = "# 0000-00-00 00:00:00 "; // 0: any digit
+    if (line.size() < shape.size())
+        return false;
+    for (std::size_t at = 0; at < shape.size(); ++at) {
+        const bool digit = line[at] >= '0' && line[at] <= '9';
+        if (shape[at] == '0' ? !digit : line[at] != shape[at])
+            return false;
+    }
+    return line.find(" port ", shape.size()) != std::string_view::npos;
+}
+
+std::string traffic_log_end_note(int signal_number, int exit_status) {
+    if (signal_number > 0) {
+        const char* name = ::sigabbrev_np(signal_number);
+        return "end by " +
+               (name ? "SIG" + std::string(name) : "signal " + std::to_string(signal_number));
+    }
+    if (exit_status >= 0)
+        return "end, exit status " + std::to_string(exit_status);
+    return "end";
 }
 
 std::string traffic_log_line(std::int64_t elapsed_us, TrafficDirection direction,

@@ -17,6 +17,16 @@ enum class TrafficDirection { sent, received };
 std::string traffic_log_header(std::string_view wall_clock, std::string_view program,
                                std::string_view version, std::string_view port);
 
+// Whether `line` is the first line of a traffic log: "# ", a wall clock of the shape
+// "2026-01-02 03:04:05", and further on " port ". An existing file is replaced by a new log
+// only when it is a log itself.
+bool is_traffic_log_header(std::string_view line);
+
+// The last line's WHAT, how the program ended: "end by SIGINT" for a signal (`signal_number`
+// > 0), "end, exit status 0" for a program that returned `exit_status` (>= 0), "end" when
+// neither is known.
+std::string traffic_log_end_note(int signal_number, int exit_status);
+
 // One burst: "1234.567 > AA 55 ... # WHAT" (no "#" part when `what` is empty), without a line
 // end. A burst of no bytes names only what happened on that side ("1234.567 < # purged 3").
 std::string traffic_log_line(std::int64_t elapsed_us, TrafficDirection direction,

@@ -1,9 +1,12 @@
 # The Debian package: `cpack -G DEB` in the build folder. Configure the build with
 # -DCMAKE_INSTALL_PREFIX=/usr for it (scripts/package_test.sh does): the package installs
-# under the same prefix as `cmake --install`, so that the menu entries find the start script.
+# under the same prefix as `cmake --install`, so that the menu entries find the start script,
+# and cpack_checks.cmake refuses a package for any other prefix.
 set(CPACK_PACKAGE_NAME ${VARDEN_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+# The prefix the menu entries were made for, for cpack_checks.cmake.
+set(CPACK_VARDEN_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service software for the VARDEN banknote detector")
 set(CPACK_PACKAGE_DESCRIPTION
     "The programs a technician uses beside a VARDEN banknote detector and counter,\n"
@@ -30,5 +33,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's "Courier new" text takes Liberation Mono's metrics.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
+
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_checks.cmake)
 
 include(CPack)

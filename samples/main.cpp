@@ -1,11 +1,13 @@
 // varden_samples: the samples of the banknote sides in a folder against their envelope.
 #include "files/folder_files.h"
+#include "link/program_end.h"
 #include "samples/sample_chart.h"
 #include "samples/samples_command.h"
 #include "samples/samples_window.h"
 #include "varden_version.h"
 
 #include <QApplication>
+#include <csignal>
 #include <iostream>
 
 namespace {
@@ -33,7 +35,7 @@ int write_png(const SamplesCommand& command) {
     charts.setAttribute(Qt::WA_DontShowOnScreen);
     charts.show();
     QApplication::processEvents();
-    if (!save_widget_png(charts, QString::fromStdString(command.png_file))) {
+    if (!save_widget_png(charts, command.png_file)) {
         std::cerr << "varden_samples: cannot write " << command.png_file << "\n";
         return 1;
     }
@@ -43,6 +45,8 @@ int write_png(const SamplesCommand& command) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A reader that went away fails the writes, which are checked, instead of ending us.
+    std::signal(SIGPIPE, SIG_IGN);
     const SamplesCommand command =
         parse_samples_command(std::vector<std::string>(argv + 1, argv + argc));
     switch (command.mode) {
@@ -50,13 +54,20 @@ int main(int argc, char* argv[]) {
         std::cerr << "varden_samples: " << command.error << "\n"
                   << "Try 'varden_samples --help'.\n";
         return 2;
-    case SamplesMode::help: std::cout << samples_help_text(); return 0;
-    case SamplesMode::version: std::cout << "varden_samples " << varden_version << "\n"; return 0;
+    case SamplesMode::help:
+        std::cout << samples_help_text();
+        return finish_standard_output("varden_samples", 0);
+    case SamplesMode::version:
+        std::cout << "varden_samples " << varden_version << "\n";
+        return finish_standard_output("varden_samples", 0);
     case SamplesMode::list:
-        return write_side_list(command.folder, command.prefix, command.set_aside, std::cout,
-                               std::cerr);
+        return finish_standard_output("varden_samples",
+                                      write_side_list(command.folder, command.prefix,
+                                                      command.set_aside, std::cout, std::cerr));
     case SamplesMode::set_aside:
-    case SamplesMode::put_back: return run_sample_moves(command, std::cout, std::cerr);
+    case SamplesMode::put_back:
+        return finish_standard_output("varden_samples",
+                                      run_sample_moves(command, std::cout, std::cerr));
     case SamplesMode::png: return write_png(command);
     case SamplesMode::window: break;
     }

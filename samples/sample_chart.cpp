@@ -1,5 +1,9 @@
 #include "samples/sample_chart.h"
 
+#include "files/folder_files.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QGraphicsItem>
 #include <QGridLayout>
 #include <QLabel>
@@ -7,7 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QValueAxis>
 #include <QWheelEvent>
 
@@ -242,7 +245,7 @@ std::vector<const std::vector<std::uint8_t>*> lines_of(const SideSamples& side) 
 
 QString side_chart_title(const SideSamples& side) {
     const QString files = QString("%1: %2 sample files")
-                              .arg(QString::fromStdString(side.prefix))
+                              .arg(QFile::decodeName(side.prefix.c_str()))
                               .arg(side.samples.size());
     if (!side.has_envelope)
         return files + " - fewer than ten files numbered 1..999: no envelope, every distance 0";
@@ -395,9 +398,13 @@ void ZoomableChartView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
-int save_widget_png(QWidget& widget, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !widget.grab().save(&file, "PNG"))
+int save_widget_png(QWidget& widget, const std::string& path) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !widget.grab().save(&buffer, "PNG"))
         return 0;
-    return file.commit() ? 1 : 0;
+    return write_file_atomically(path, path + temporary_suffix, png.constData(),
+                                 static_cast<std::size_t>(png.size())) == 1
+               ? 1
+               : 0;
 }

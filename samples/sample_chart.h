@@ -82,5 +82,6 @@ private:
 // The title of a side's charts: its prefix, its number of files and what the colours mean.
 QString side_chart_title(const SideSamples& side);
 
-// Saves what `widget` shows as a PNG file, complete or not at all. 1 on success, 0 otherwise.
-int save_widget_png(QWidget& widget, const QString& path);
+// Saves what `widget` shows as a PNG file, complete or not at all; `path` is the file system's
+// own bytes (a name need not be UTF-8). 1 on success, 0 otherwise.
+int save_widget_png(QWidget& widget, const std::string& path);

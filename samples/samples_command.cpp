@@ -88,10 +88,6 @@ int run_sample_moves(const SamplesCommand& command, std::ostream& out, std::ostr
             << (move.result == 1 ? "" : "varden_samples: ") << move.message << "\n";
         result = move.result == 1 ? result : 1;
     }
-    if (!out.flush()) {
-        errors << "varden_samples: cannot write the standard output\n";
-        return 1;
-    }
     return result;
 }
 

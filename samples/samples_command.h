@@ -24,7 +24,7 @@ SamplesCommand parse_samples_command(const std::vector<std::string>& arguments);
 
 // --set-aside / --put-back: moves each of `command.files` (a sample file name, or its path;
 // for --put-back also set_aside/NAME) and prints on `out` where it went, or on `errors` why
-// not. 0 when every file was moved, 1 when one was not or `out` could not be written.
+// not. 0 when every file was moved, 1 when one was not (the caller checks `out`).
 int run_sample_moves(const SamplesCommand& command, std::ostream& out, std::ostream& errors);
 
 // What --help prints.

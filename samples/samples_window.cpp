@@ -423,12 +423,11 @@ void SamplesWindow::reload() {
     select_samples(chosen);
 }
 int SamplesWindow::export_chart(const QString& path) {
-    return save_widget_png(*charts_, path);
+    return save_widget_png(*charts_, QFile::encodeName(path).toStdString());
 }
 
 void SamplesWindow::ask_and_export() {
-    const QString suggested =
-        QString::fromStdString(path_in(folder_, shown_side_.prefix + "chart.png"));
+    const QString suggested = shown(path_in(folder_, shown_side_.prefix + "chart.png"));
     const QString path =
         QFileDialog::getSaveFileName(this, "Export chart as PNG", suggested, "PNG (*.png)");
     if (path.isEmpty())

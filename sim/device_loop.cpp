@@ -1,5 +1,6 @@
 #include "sim/device_loop.h"
 
+#include "link/program_end.h"
 #include "link/traffic_log.h"
 #include "sim/frame_scanner.h"
 #include "sim/script_line.h"
@@ -153,8 +154,10 @@ int run_script(Simulator& sim, ScriptInput& input, std::FILE* acks) {
         if (input.ack_pending) {
             if (!ack_ready(sim))
                 return keep_running;
-            std::fprintf(acks, "%s\n", input.ack.c_str());
-            std::fflush(acks);
+            // A driver that cannot read the answers any more ends the device (the caller
+            // names the failure).
+            if (std::fprintf(acks, "%s\n", input.ack.c_str()) < 0 || std::fflush(acks) != 0)
+                return 1;
             input.ack_pending = false;
             sim.script_waits_for_output = false;
             continue;
@@ -200,7 +203,8 @@ int open_stop_signals() {
     sigset_t stops;
     sigemptyset(&stops);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&stops, signal);
+        if (!signal_ignored_at_start(signal)) // nohup's SIGHUP stays ignored
+            sigaddset(&stops, signal);
     if (::sigprocmask(SIG_BLOCK, &stops, nullptr) != 0)
         return -1;
     return ::signalfd(-1, &stops, SFD_CLOEXEC | SFD_NONBLOCK);

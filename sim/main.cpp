@@ -1,5 +1,7 @@
 // varden_sim: the VARDEN device simulated on a pseudo-terminal, for tests, demos and training.
+#include "link/program_end.h"
 #include "link/traffic_log.h"
+#include "link/traffic_log_format.h"
 #include "sim/command_line.h"
 #include "sim/device_loop.h"
 #include "sim/modules.h"
@@ -11,7 +13,18 @@
 #include <cstdlib>
 #include <unistd.h>
 
+namespace {
+
+// Once, when the traffic log of the device's side cannot be written any more.
+void report_traffic_log_failure(const std::string& path) {
+    std::fprintf(stderr, "varden_sim: cannot write the traffic log %s; going on without it\n",
+                 path.c_str());
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN); // a driver that went away must not end us before cleanup
     SimOptions options;
     std::string error;
     if (!parse_command_line({argv + 1, argv + argc}, options, error)) {
@@ -20,26 +33,29 @@ int main(int argc, char** argv) {
     }
     if (options.version) {
         std::printf("varden_sim %s\n", varden_version);
-        return 0;
+        return finish_standard_output("varden_sim", 0);
     }
     Simulator sim;
     register_all_modules(sim);
     if (options.help) {
         std::printf("%s%s", usage_text().c_str(), script_help(sim).c_str());
-        return 0;
+        return finish_standard_output("varden_sim", 0);
     }
-    std::signal(SIGPIPE, SIG_IGN); // a driver that went away must not end us before cleanup
     const int stop_fd = open_stop_signals();
     sim.record = std::fopen(options.frames_path.c_str(), "w");
     if (!sim.record) {
         std::perror(("varden_sim: cannot write " + options.frames_path).c_str());
         return 1;
     }
+    std::string refusal;
     if (!options.traffic_record_path.empty() &&
-        !start_traffic_log(options.traffic_record_path, "varden_sim", varden_version)) {
-        std::perror(("varden_sim: cannot write " + options.traffic_record_path).c_str());
+        !start_traffic_log(options.traffic_record_path, "varden_sim", varden_version, nullptr,
+                           &refusal)) {
+        std::fprintf(stderr, "varden_sim: cannot write %s: %s\n",
+                     options.traffic_record_path.c_str(), refusal.c_str());
         return 1;
     }
+    set_traffic_log_failure_report(report_traffic_log_failure);
     PseudoTerminal terminal;
     if (!open_linked_pseudo_terminal(options.folder, options.port, terminal, error)) {
         std::fprintf(stderr, "varden_sim: %s\n", error.c_str());
@@ -48,9 +64,11 @@ int main(int argc, char** argv) {
     const char* device_path = ::ptsname(terminal.master);
     traffic_log_port(options.port, device_path ? device_path : terminal.link_path, true);
     std::printf("ready COM%d\n", options.port);
-    std::fflush(stdout);
-    const int status = run_device_loop(sim, terminal, STDIN_FILENO, stop_fd, stdout, options.pace);
+    const int status = std::fflush(stdout) == 0 ? run_device_loop(sim, terminal, STDIN_FILENO,
+                                                                  stop_fd, stdout, options.pace)
+                                                : 1;
     close_pseudo_terminal(terminal);
     std::fclose(sim.record);
-    return status;
+    stop_traffic_log(traffic_log_end_note(0, status));
+    return finish_standard_output("varden_sim", status);
 }

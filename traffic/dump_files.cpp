@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr const char* dump_extension = ".ram";
-
 // The leading decimal digits of the listed name, saturating at INT_MAX.
 int leading_number(const std::string& text) {
     long long value = 0;
@@ -48,7 +46,7 @@ DumpScan scan_dump_files(const std::vector<std::string>& file_names) {
 int write_dump_file(const std::string& folder, int number, const std::uint8_t* bytes,
                     std::size_t length) {
     const std::string path = path_in(folder, dump_file_name(number));
-    return write_file_atomically(path, path + ".tmp", bytes, length) == 1 ? 1 : 0;
+    return write_file_atomically(path, path + temporary_suffix, bytes, length) == 1 ? 1 : 0;
 }
 
 std::string analyse_dump_file(const std::string& folder, int number) {

@@ -2,11 +2,12 @@
 // the working folder, n counting up from the highest number found at start-up. Files live in
 // an explicit folder; the program passes "." (the working folder).
 //
-// A received dump: write_dump_file as counter + 1 (on failure show cant_write_text of
-// analysis/results_file.h with dump_file_name, red, and stop: no number is used, no line
-// listed); then counter + 1; the line is analyse_dump(counter, buffer,
-// 16048) of analysis/dump_analysis.h, appended while the list holds fewer than
-// dump_lines_capacity lines, else dump_lines_full_text (red); the panel shows the counter.
+// A received dump (on_memory_dump of analysis/analysis_view.cpp): write_dump_file as
+// counter + 1 (on failure show cant_write_text of files/file_texts.h with dump_file_name, red,
+// and stop: no number is used, no line listed); then counter + 1; the line is
+// analyse_dump(counter, buffer, 16048) of analysis/dump_analysis.h, appended while the list
+// holds fewer than dump_lines_capacity lines, else dump_lines_full_text (red); the panel shows
+// the counter.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,8 @@
 #include <string>
 #include <vector>
 
+// Every dump file ends so.
+inline constexpr const char* dump_extension = ".ram";
 // The dump counter is capped at start-up, so dumps continue after 99999 even when files with
 // higher numbers exist.
 inline constexpr int dump_counter_limit = 99999;

@@ -86,8 +86,10 @@ bool sample_checksum_ok(std::span<const std::uint8_t> buffer) {
 int write_sample_file(const std::string& path, std::span<const std::uint8_t> buffer) {
     if (buffer.size() < sample_buffer_size)
         return 0;
-    return write_file_atomically(path, path + ".tmp", buffer.data(), sample_buffer_size) == 1 ? 1
-                                                                                              : 0;
+    return write_file_atomically(path, path + temporary_suffix, buffer.data(),
+                                 sample_buffer_size) == 1
+               ? 1
+               : 0;
 }
 
 int load_stored_sample(const std::string& path,

@@ -21,7 +21,7 @@ UploadState upload_state;
 // name only when complete: an upload that stops short never leaves a part in place of a
 // good file.
 std::string upl_temporary_path(const std::string& name) {
-    return path_in(".", name) + ".tmp";
+    return path_in(".", name) + temporary_suffix;
 }
 
 int write_upl_text(const std::string& name, const std::string& text, bool append) {

@@ -51,6 +51,6 @@ int read_upload_table(const std::uint8_t* message, std::size_t length, UploadTab
     for (std::size_t i = 0; i < display_name_length; ++i)
         if (const char c = seven_segment_character(message[upload_db_name_offset + i]))
             table.file_name += c;
-    table.file_name += ".UPL";
+    table.file_name += upl_extension;
     return 1;
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+// An upload is kept as the database name + this.
+inline constexpr const char* upl_extension = ".UPL";
 inline constexpr std::size_t upload_table_message_size = 2666;
 inline constexpr std::size_t upload_table_data_size = 2662;
 inline constexpr int upload_rows = 109;

@@ -1,7 +1,10 @@
 // ornivex_upgrade: writes the controller program image into the device over a serial line and
 // verifies it with the controller's memory checksum.
+#include "link/port_names.h"
+#include "link/program_end.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
+#include "link/traffic_log_format.h"
 #include "link/traffic_log_option.h"
 #include "upgrade/upgrade_dialogue.h"
 #include "upgrade/upgrade_image.h"
@@ -11,6 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <pthread.h>
 #include <thread>
 
 namespace {
@@ -31,8 +35,8 @@ void print_help() {
            "The image file holds little-endian 32-bit words (at most "
         << upgrade_image_max_size
         << " bytes).\n"
-           "The exit status is 0 whatever the outcome of the upgrade; any other argument is\n"
-           "refused with status 2.\n"
+           "The exit status is 0 whatever the outcome of the upgrade, 1 when the tool's output\n"
+           "cannot be written; any other argument is refused with status 2.\n"
            "\n"
            "Options:\n"
         << traffic_log_option_help
@@ -45,17 +49,51 @@ void report_traffic_log_failure(const std::string& path) {
     std::cout << "\nCan't write traffic log " << path << "\n" << std::flush;
 }
 
-// Ctrl-C or the end of the terminal: the port is released before the signal ends the tool, so
-// that the next run, a normal user's too, can open it.
-void release_ports_and_end(int signal_number) {
+// The tool's own files, which a log never takes: the image and the ports' entries.
+bool is_own_file(std::string_view name) {
+    return name == upgrade_image_name || is_port_entry_name(name);
+}
+
+// Ctrl-C, SIGTERM or the end of the terminal: a thread of its own waits for them, so that the
+// traffic log gets what is open and a last line before the port is released and the signal
+// ends the tool; the next run, a normal user's too, can open the port. A signal the caller set
+// to be ignored (nohup) stays ignored.
+void end_on_signals() {
+    sigset_t ends;
+    sigemptyset(&ends);
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
+        if (!signal_ignored_at_start(signal_number))
+            sigaddset(&ends, signal_number);
+    if (sigisemptyset(&ends) || ::pthread_sigmask(SIG_BLOCK, &ends, nullptr) != 0)
+        return;
+    std::thread([ends] {
+        int signal_number = 0;
+        if (::sigwait(&ends, &signal_number) != 0)
+            return;
+        stop_traffic_log(traffic_log_end_note(signal_number, -1));
+        close_all_ports();
+        std::signal(signal_number, SIG_DFL);
+        sigset_t this_one;
+        sigemptyset(&this_one);
+        sigaddset(&this_one, signal_number);
+        ::pthread_sigmask(SIG_UNBLOCK, &this_one, nullptr);
+        std::raise(signal_number);
+    }).detach();
+}
+
+// The last line of the log, the port released, standard output checked.
+int end_with(int status) {
+    stop_traffic_log(traffic_log_end_note(0, status));
     close_all_ports();
-    std::signal(signal_number, SIG_DFL);
-    std::raise(signal_number);
+    return finish_standard_output("ornivex_upgrade", status);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that went away (of the traffic log, of the console output) fails the writes,
+    // which are checked, instead of ending the tool in the middle of an upgrade.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string traffic_log_path;
     if (!take_traffic_log_option(argc, argv, traffic_log_path)) {
         std::cerr << "ornivex_upgrade: --traffic-log needs a file name\n";
@@ -63,28 +101,31 @@ int main(int argc, char** argv) {
     }
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         print_help();
-        return 0;
+        return finish_standard_output("ornivex_upgrade", 0);
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::cout << "ornivex_upgrade " << varden_version << "\n";
-        return 0;
+        return finish_standard_output("ornivex_upgrade", 0);
     }
     if (argc > 1) {
         std::cerr << "ornivex_upgrade: unknown argument '" << argv[1]
                   << "' (the tool takes no arguments; see ornivex_upgrade --help)\n";
         return 2;
     }
+    end_on_signals();
+    std::string refusal;
     if (!traffic_log_path.empty()) {
-        if (start_traffic_log(traffic_log_path, "ornivex_upgrade", varden_version))
+        if (start_traffic_log(traffic_log_path, "ornivex_upgrade", varden_version, is_own_file,
+                              &refusal))
             set_traffic_log_failure_report(report_traffic_log_failure);
         else
-            report_traffic_log_failure(traffic_log_path);
+            report_traffic_log_failure(traffic_log_path + " (" + refusal + ")");
     }
     std::vector<std::uint8_t> image;
     const int loaded = read_upgrade_image(upgrade_image_name, image);
     if (loaded != image_loaded) {
         std::cout << upgrade_image_error_text(loaded) << std::flush;
-        return 0;
+        return end_with(0);
     }
     UpgradePort port{
         open_port,
@@ -99,9 +140,5 @@ int main(int argc, char** argv) {
         port.name_sent = traffic_log_end_sent;
         port.name_received = traffic_log_end_received;
     }
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal_number, release_ports_and_end);
-    const int status = run_upgrade_dialogue(std::cin, std::cout, port, image);
-    close_all_ports();
-    return status;
+    return end_with(run_upgrade_dialogue(std::cin, std::cout, port, image));
 }

@@ -1,5 +1,6 @@
 #include "analysis/results_file.h"
 #include "files/file_texts.h"
+#include "files/folder_files.h"
 #include "tests/support/temp_folder.h"
 
 #include <cstdlib>
@@ -81,11 +82,14 @@ TEST(ResultsFileAppend, FailuresAreReported) {
     std::fclose(full);
 }
 
+// The one rule of every typed name (RES and DB files alike).
 TEST(ResNames, NamesThatLeaveTheFolderAreRefused) {
-    for (const char* name : {"", ".", "..", "a/b", "/tmp", "../x"})
-        EXPECT_FALSE(res_name_acceptable(name)) << name;
+    using namespace std::literals;
+    for (const std::string_view name : {""sv, "."sv, ".."sv, "a/b"sv, "/tmp"sv, "../x"sv, "a\0b"sv})
+        EXPECT_FALSE(is_acceptable_file_name(name)) << name;
+    EXPECT_EQ(new_res_name_step(true, "day\0"sv, false, ""), NewResNameStep::refuse);
     for (const char* name : {"day", "...", "a.b", ".hidden"})
-        EXPECT_TRUE(res_name_acceptable(name)) << name;
+        EXPECT_TRUE(is_acceptable_file_name(name)) << name;
 }
 
 TEST(ResNames, OverwriteOnlyOnSecondEnterForTheSameName) {

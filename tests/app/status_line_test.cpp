@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -78,8 +79,15 @@ TEST_F(WindowTest, StatusLineColoursAndClearing) {
 
 TEST_F(WindowTest, ATrafficLogThatCannotBeWrittenIsNamedOnceAndTheProgramGoesOn) {
     EXPECT_EQ(start_logging_traffic("/nonexistent-folder/traffic.log"), 0);
-    EXPECT_EQ(status_text().str(), "Can't write traffic log /nonexistent-folder/traffic.log");
+    EXPECT_EQ(
+        status_text().str(),
+        "Can't write traffic log /nonexistent-folder/traffic.log (No such file or directory)");
     EXPECT_EQ(status_colour(), colour_error);
+    // A file of the program's own (a dump) is never taken.
+    EXPECT_EQ(start_logging_traffic("./777.ram"), 0);
+    EXPECT_EQ(status_text().str(),
+              "Can't write traffic log ./777.ram (it is a file of the program)");
+    EXPECT_EQ(::access("777.ram", F_OK), -1);
 
     show_status_info("before");
     EXPECT_EQ(start_logging_traffic("/dev/full"), 0); // its first line already fails

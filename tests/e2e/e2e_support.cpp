@@ -56,6 +56,26 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
     ::_exit(127);
 }
 
+int status_into_a_closed_pipe(const std::vector<std::string>& argv) {
+    int ends[2];
+    if (::pipe(ends) != 0)
+        return -1;
+    ::close(ends[0]);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        if (::dup2(ends[1], STDOUT_FILENO) >= 0 && std::freopen("/dev/null", "w", stderr))
+            ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    int status = -1;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid ? status : -1;
+}
+
 std::string run_for_output(const std::vector<std::string>& argv, const std::string& display) {
     int out[2];
     if (::pipe(out) != 0)
@@ -141,8 +161,14 @@ void ControlOnVirtualScreen::start_screen() {
     ASSERT_FALSE(display.empty()) << "Xvfb did not start";
 }
 
-void ControlOnVirtualScreen::start_control(const std::string& folder) {
-    control_pid = spawn({ORNIVEX_CONTROL}, folder, display, false);
+void ControlOnVirtualScreen::start_control(const std::string& folder,
+                                           const std::vector<std::string>& args,
+                                           bool hang_up_ignored) {
+    std::vector<std::string> argv = {ORNIVEX_CONTROL};
+    if (hang_up_ignored)
+        argv.insert(argv.begin(), "/usr/bin/nohup");
+    argv.insert(argv.end(), args.begin(), args.end());
+    control_pid = spawn(argv, folder, display, false);
     ASSERT_GT(control_pid, 0);
     window.clear(); // a test may start the program again
     for (int tries = 0; tries < 100 && window.empty(); ++tries) {

@@ -21,6 +21,10 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
 // Runs a short command to its end and returns its standard output (first line).
 std::string run_for_output(const std::vector<std::string>& argv, const std::string& display);
 
+// Runs `argv` to its end with its standard output a pipe whose reader is gone and returns its
+// wait status: a program that dies of SIGPIPE shows as signalled.
+int status_into_a_closed_pipe(const std::vector<std::string>& argv);
+
 // Ends a started process: SIGTERM, then SIGKILL after fifteen seconds. Returns its wait status, or
 // -1 without a process.
 int end_process(pid_t pid);
@@ -38,7 +42,9 @@ protected:
 
     // Starts ornivex_control in `folder` on the screen and waits up to ten seconds for its
     // window, then lets its start-up finish.
-    void start_control(const std::string& folder);
+    // `args` follow the program's name; `hang_up_ignored` starts it as nohup does.
+    void start_control(const std::string& folder, const std::vector<std::string>& args = {},
+                       bool hang_up_ignored = false);
 
     // Clicks at (x, y) of the window's client area and gives the program a moment to act.
     void click(int x, int y);

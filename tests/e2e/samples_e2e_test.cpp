@@ -120,12 +120,25 @@ TEST(SamplesCommands, ListAndPngWithoutAScreen) {
     EXPECT_EQ(output_of(std::string(VARDEN_SAMPLES) + " --list " + prefix + " " + folder.path()),
               lines);
 
-    const std::string png = folder.file("side.png");
+    // A list nobody can store or read is a failure, named on standard error; no SIGPIPE.
+    EXPECT_EQ(status_into_a_closed_pipe({VARDEN_SAMPLES, "--list", prefix, folder.path()}), 1 << 8);
+    const std::string list = std::string(VARDEN_SAMPLES) + " --list " + prefix + " " +
+                             folder.path() + " >/dev/full 2>" + folder.file("errors");
+    EXPECT_EQ(std::system(list.c_str()), 1 << 8);
+    EXPECT_EQ(folder.read_text("errors"),
+              "varden_samples: cannot write the standard output: No space left on device\n");
+
+    // The file gets the name given, byte for byte, also when it is no UTF-8.
+    const std::string png = folder.file("side\xff.png");
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                                std::string(VARDEN_SAMPLES) + " --png " + png + " " + prefix + " " +
-                                folder.path() + " 2>/dev/null";
+                                std::string(VARDEN_SAMPLES) + " --png '" + png + "' " + prefix +
+                                " " + folder.path() + " 2>/dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(QImage(QString::fromStdString(png)).width(), 1400);
+    const std::string stored = folder.read_text("side\xff.png");
+    EXPECT_EQ(QImage::fromData(reinterpret_cast<const uchar*>(stored.data()),
+                               static_cast<int>(stored.size()))
+                  .width(),
+              1400);
 
     // Exit statuses of the moves: 0 done, 1 a move failed, 2 usage.
     const std::string in_folder = "cd " + folder.path() + " && " + VARDEN_SAMPLES;

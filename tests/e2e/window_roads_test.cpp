@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <sys/wait.h>
 #include <thread>
@@ -171,6 +172,28 @@ TEST_F(WindowRoads, ASignalClosesTheProgramLikeTheWindow) {
         ASSERT_EQ(device.command("state"), 1);
         EXPECT_EQ(device.last_reply().rfind("connected=0", 0), 0u) << device.last_reply();
     }
+
+    // Started as nohup starts it, SIGHUP stays ignored; the traffic log's last line names the
+    // signal that ended the program.
+    const std::string log = device.folder() + "/control.log";
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder(), {"--traffic-log", log}, true));
+    ::kill(control_pid, SIGHUP);
+    std::this_thread::sleep_for(1s);
+    ASSERT_EQ(::waitpid(control_pid, nullptr, WNOHANG), 0) << "SIGHUP ended the program";
+    ::kill(control_pid, SIGTERM);
+    EXPECT_EQ(wait_for_end(10s), 0);
+    std::string text;
+    ASSERT_EQ(read_text_file(log, text), 1);
+    EXPECT_TRUE(text.ends_with("  # end by SIGTERM\n")) << text;
+
+    // Its --help cannot be stored or read: a failure, named on standard error; no SIGPIPE.
+    EXPECT_EQ(status_into_a_closed_pipe({ORNIVEX_CONTROL, "--version"}), 1 << 8);
+    const int full = std::system(
+        (std::string(ORNIVEX_CONTROL) + " --help >/dev/full 2>" + device.folder() + "/errors")
+            .c_str());
+    EXPECT_EQ(WIFEXITED(full) ? WEXITSTATUS(full) : -1, 1);
+    ASSERT_EQ(read_text_file(device.folder() + "/errors", text), 1);
+    EXPECT_EQ(text, "ornivex_control: cannot write the standard output: No space left on device\n");
 }
 
 // A program that was killed leaves the port's exclusive flag behind: the simulated device

@@ -14,6 +14,7 @@
 #include "analysis/dump_analysis.h"
 #include "analysis/session_results.h"
 #include "database/description_file.h"
+#include "files/folder_files.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "traffic/message_kinds.h"
 #include "traffic/sample_files.h"

@@ -4,6 +4,7 @@
 // under a header token, is a side block the download can read again.
 #include "database/description_file.h"
 #include "database/image_compression.h"
+#include "files/folder_files.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "traffic/upl_file.h"
 #include "traffic/upload_image_decoder.h"

@@ -7,10 +7,13 @@
 #include "link/traffic_log_option.h"
 #include "tests/support/temp_folder.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +57,15 @@ TEST(TrafficLogLines, ShowTimeDirectionHexAndWhat) {
     EXPECT_EQ(traffic_log_header("2026-01-02 03:04:05 +0000", "ornivex_upgrade", "1.11",
                                  "COM3 /dev/ttyS2"),
               "# 2026-01-02 03:04:05 +0000 ornivex_upgrade 1.11 port COM3 /dev/ttyS2");
+    EXPECT_TRUE(is_traffic_log_header("# 2026-01-02 03:04:05 +0000 varden_sim 1.11 port COM1 x"));
+    for (const char* other : {"", "# notes", "# 2026-01-02 03:04:05 +0000 port",
+                              "#2026-01-02 "
+                              "03:04:05 x port y",
+                              "# 2026-01-0x 03:04:05 x port y"})
+        EXPECT_FALSE(is_traffic_log_header(other)) << other;
+    EXPECT_EQ(traffic_log_end_note(SIGINT, -1), "end by SIGINT");
+    EXPECT_EQ(traffic_log_end_note(0, 3), "end, exit status 3");
+    EXPECT_EQ(traffic_log_end_note(0, -1), "end");
 }
 
 TEST(TrafficLogLines, NameFramesAndAcknowledgements) {
@@ -95,7 +107,7 @@ TEST(TrafficLogBursts, SplitAtDirectionPauseAndNameAndKeepTheOrder) {
     traffic_log_end_received("no acknowledgement"); // nothing open: a line without bytes
     traffic_log_port(4, "/dev/ttyS3", true);
     traffic_log_received(frame.data() + 1, 1);
-    stop_traffic_log();                    // writes what is open
+    stop_traffic_log("end by SIGHUP");     // writes what is open, then how it ended
     traffic_log_received(frame.data(), 1); // after the end: nothing
 
     const std::string text = folder.read_text("traffic.log");
@@ -109,7 +121,7 @@ TEST(TrafficLogBursts, SplitAtDirectionPauseAndNameAndKeepTheOrder) {
               (std::vector<std::string>{"< 01", " # port COM4 not open (/dev/ttyS3)",
                                         "> 01 02 03  # named", "< 01 02 03", "< 01",
                                         "<  # purged 7 bytes", "<  # no acknowledgement",
-                                        " # port COM4 /dev/ttyS3", "< 02"}));
+                                        " # port COM4 /dev/ttyS3", "< 02", " # end by SIGHUP"}));
     double previous = 0;
     for (std::size_t at = 1; at < lines.size(); ++at) {
         const double time = std::stod(lines[at]);
@@ -133,6 +145,61 @@ TEST(TrafficLogBursts, ALogThatCannotBeWrittenIsReportedOnceAndDropped) {
     EXPECT_FALSE(traffic_log_on());
     EXPECT_EQ(failures_reported, 1);
     set_traffic_log_failure_report(nullptr);
+}
+
+bool is_com3(std::string_view name) {
+    return name == "COM3";
+}
+
+// A log never takes a file that is not a log: not through a link, not a file of another kind,
+// not one of the program's own files; it names why, and the file stays as it was.
+TEST(TrafficLogBursts, NeverCostsTheUserAFile) {
+    TempFolder folder;
+    folder.write_text("notes.txt", "keep me\n");
+    ASSERT_EQ(::symlink("notes.txt", folder.file("link.log").c_str()), 0);
+    ASSERT_EQ(::symlink("missing.txt", folder.file("dangling.log").c_str()), 0);
+    const char* working = std::getenv("PWD");
+    ASSERT_EQ(::chdir(folder.path().c_str()), 0);
+    const auto refusal = [](const std::string& path) {
+        std::string reason = "-";
+        EXPECT_EQ(start_traffic_log(path, "test", "1", is_com3, &reason), 0) << path;
+        EXPECT_FALSE(traffic_log_on());
+        return reason;
+    };
+    EXPECT_EQ(refusal("notes.txt"), "it is not a traffic log");
+    EXPECT_EQ(refusal("link.log"), "it is a symbolic link");
+    EXPECT_EQ(refusal(folder.file("dangling.log")), "No such file or directory");
+    EXPECT_EQ(refusal("./COM3"), "it is a file of the program");
+    ASSERT_EQ(::mkfifo("unread", 0600), 0);
+    EXPECT_EQ(refusal("unread"), "it is a pipe that nobody reads"); // not waited for
+    EXPECT_EQ(refusal(folder.path() + "/COM3"), "it is a file of the program");
+    EXPECT_EQ(folder.read_text("notes.txt"), "keep me\n");
+    EXPECT_FALSE(folder.exists("missing.txt"));
+    EXPECT_FALSE(folder.exists("COM3"));
+
+    // A log, an empty file, a new file, and a pipe behind a link (as a shell's >(...)) are taken.
+    ASSERT_EQ(start_traffic_log("old.log", "test", "1", is_com3), 1);
+    stop_traffic_log("end");
+    ASSERT_EQ(start_traffic_log("old.log", "test", "2", is_com3), 1);
+    stop_traffic_log();
+    EXPECT_EQ(lines_of(folder.read_text("old.log")).size(), 1u);
+    EXPECT_NE(folder.read_text("old.log").find("test 2 port"), std::string::npos);
+    folder.write_text("empty.log", "");
+    for (const char* taken : {"empty.log", "new.log", "sub_COM3"}) {
+        EXPECT_EQ(start_traffic_log(taken, "test", "1", is_com3), 1) << taken;
+        stop_traffic_log();
+    }
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    const std::string pipe_link = "/proc/self/fd/" + std::to_string(pipe_ends[1]);
+    EXPECT_EQ(start_traffic_log(pipe_link, "test", "1", is_com3), 1);
+    stop_traffic_log();
+    char first = 0;
+    EXPECT_EQ(::read(pipe_ends[0], &first, 1), 1);
+    EXPECT_EQ(first, '#');
+    ::close(pipe_ends[0]);
+    ::close(pipe_ends[1]);
+    ASSERT_EQ(::chdir(working ? working : "/"), 0);
 }
 
 TEST(TrafficLogOption, IsTakenOutOfTheArguments) {

@@ -2,9 +2,11 @@
 // real pseudo-terminal, seen byte for byte from the line.
 #include "link/frames.h"
 #include "tests/support/sim_driver.h"
+#include "tests/support/temp_folder.h"
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -93,6 +95,26 @@ TEST_F(SimDevice, MalformedCommandLinesExitWithStatusTwoAndSayWhy) {
         std::string errors;
         EXPECT_EQ(run_sim_to_end(args, "", errors), 2) << named;
         EXPECT_NE(errors.find(named), std::string::npos) << errors;
+    }
+}
+
+// A traffic log that cannot be written is named once on standard error and the device goes
+// on; an output nobody can read ends it with status 1 and a message.
+TEST_F(SimDevice, SaysWhatItCannotWrite) {
+    std::string errors;
+    EXPECT_EQ(run_sim_to_end({"--record", "/dev/full"}, "state\nstate\nquit\n", errors), 0);
+    const std::string named = "varden_sim: cannot write the traffic log /dev/full";
+    ASSERT_NE(errors.find(named), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(named, errors.find(named) + 1), std::string::npos) << errors;
+
+    TempFolder scratch;
+    for (const std::string& run : {sim_program() + " --version", sim_program() + " --help",
+                                   sim_program() + " --dir " + scratch.path() + " </dev/null"}) {
+        const int status = std::system((run + " >/dev/full 2>" + scratch.file("errors")).c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << run;
+        EXPECT_NE(scratch.read_text("errors").find("varden_sim: cannot write the standard output"),
+                  std::string::npos)
+            << run << ": " << scratch.read_text("errors");
     }
 }
 

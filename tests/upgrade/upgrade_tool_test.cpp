@@ -1,6 +1,7 @@
 // ornivex_upgrade as a program, answering its questions from a script, against varden_sim on a
 // pseudo-terminal.
 #include "tests/support/sim_driver.h"
+#include "tests/support/temp_folder.h"
 #include "tests/upgrade/upgrade_test_images.h"
 #include "upgrade/upgrade_image.h"
 #include "varden_version.h"
@@ -8,8 +9,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -43,14 +46,10 @@ std::string read_to_end(int fd, Clock::time_point deadline) {
     }
 }
 
-// Runs the tool in `folder` with `answers` on its standard input.
-ToolRun run_tool(const std::string& folder, const std::string& answers,
-                 const std::vector<std::string>& args = {}, int timeout_ms = 30000) {
-    int input[2], output[2], errors[2];
-    ToolRun run;
-    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
-        ::pipe2(errors, O_CLOEXEC) != 0)
-        return run;
+// Starts the tool with `args` in `folder`; `prepare` sets up the child's standard streams
+// first (false: the child ends with 127).
+pid_t fork_tool(const std::string& folder, const std::vector<std::string>& args,
+                const std::function<bool()>& prepare) {
     std::vector<std::string> words = {ORNIVEX_UPGRADE};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -59,13 +58,25 @@ ToolRun run_tool(const std::string& folder, const std::string& answers,
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(input[0], STDIN_FILENO);
-        ::dup2(output[1], STDOUT_FILENO);
-        ::dup2(errors[1], STDERR_FILENO);
-        if (::chdir(folder.c_str()) == 0)
+        if (prepare() && ::chdir(folder.c_str()) == 0)
             ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+// Runs the tool in `folder` with `answers` on its standard input.
+ToolRun run_tool(const std::string& folder, const std::string& answers,
+                 const std::vector<std::string>& args = {}, int timeout_ms = 30000) {
+    int input[2], output[2], errors[2];
+    ToolRun run;
+    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
+        ::pipe2(errors, O_CLOEXEC) != 0)
+        return run;
+    const pid_t pid = fork_tool(folder, args, [&] {
+        return ::dup2(input[0], STDIN_FILENO) >= 0 && ::dup2(output[1], STDOUT_FILENO) >= 0 &&
+               ::dup2(errors[1], STDERR_FILENO) >= 0;
+    });
     ::close(input[0]);
     ::close(output[1]);
     ::close(errors[1]);
@@ -99,6 +110,29 @@ void write_file(const std::string& path, const Bytes& bytes) {
 Bytes read_file(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), {});
+}
+
+// Starts the tool in the background in `folder`, its answers from a file and its output thrown
+// away; with `hang_up_ignored` as nohup starts it.
+pid_t start_tool(const std::string& folder, const std::string& answers,
+                 const std::vector<std::string>& args = {}, bool hang_up_ignored = false) {
+    const std::string answers_path = folder + "/answers";
+    std::ofstream(answers_path) << answers;
+    return fork_tool(folder, args, [&] {
+        if (hang_up_ignored)
+            std::signal(SIGHUP, SIG_IGN);
+        return std::freopen(answers_path.c_str(), "r", stdin) &&
+               std::freopen("/dev/null", "w", stdout);
+    });
+}
+
+// The exit status of a program run by the shell with its standard output on /dev/full, and
+// what it said on standard error.
+int status_on_full_disk(const std::string& command, std::string& errors) {
+    TempFolder scratch;
+    const int status = std::system((command + " >/dev/full 2>" + scratch.file("errors")).c_str());
+    errors = scratch.read_text("errors");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 const std::string start =
@@ -182,16 +216,8 @@ TEST_F(UpgradeTool, RunsAgainAfterARunThatEndedOrWasKilled) {
     EXPECT_EQ(run_tool(device.folder(), "y\n3\n").output, start + com_question + verified);
 
     ASSERT_TRUE(device.command("upgrade-reply connect silent"));
-    const std::string answers = device.folder() + "/answers";
-    std::ofstream(answers) << "y\n3\n";
     const std::size_t before = device.frames().size();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(device.folder().c_str()) == 0 && std::freopen(answers.c_str(), "r", stdin) &&
-            std::freopen("/dev/null", "w", stdout))
-            ::execl(ORNIVEX_UPGRADE, ORNIVEX_UPGRADE, nullptr);
-        ::_exit(127);
-    }
+    const pid_t pid = start_tool(device.folder(), "y\n3\n");
     ASSERT_GT(pid, 0);
     // The switch, then a connect left unanswered: the tool holds the port when it is killed.
     const auto frames = device.wait_for_frames(before + 2);
@@ -201,6 +227,62 @@ TEST_F(UpgradeTool, RunsAgainAfterARunThatEndedOrWasKilled) {
     // The round trip only makes sure that the device has looked at the closed port.
     ASSERT_TRUE(device.command("upgrade-reply connect 1"));
     EXPECT_EQ(run_tool(device.folder(), "y\n3\n").output, start + com_question + verified);
+}
+
+// The log never costs the user a file or the run: the image and a link are refused (and the
+// upgrade goes on), a log whose reader went away is named once and the upgrade still ends well.
+TEST_F(UpgradeTool, TheTrafficLogNeverCostsAFileOrTheRun) {
+    const std::string verified = switched + connected + std::string(9, 'W') + written + tested;
+    ToolRun run = run_tool(device.folder(), "y\n3\n", {"--traffic-log", upgrade_image_name});
+    EXPECT_EQ(run.output, "\nCan't write traffic log " + std::string(upgrade_image_name) +
+                              " (it is a file of the program)\n" + start + com_question + verified);
+    EXPECT_EQ(read_file(device.folder() + "/" + upgrade_image_name), image);
+
+    write_file(device.folder() + "/notes.txt", Bytes(100, 'n'));
+    ASSERT_EQ(::symlink("notes.txt", (device.folder() + "/link.log").c_str()), 0);
+    run = run_tool(device.folder(), "n\n", {"--traffic-log=link.log"});
+    EXPECT_EQ(run.output.rfind("\nCan't write traffic log link.log (it is a symbolic link)\n", 0),
+              0u)
+        << run.output;
+    EXPECT_EQ(read_file(device.folder() + "/notes.txt"), Bytes(100, 'n'));
+
+    int log_pipe[2];
+    ASSERT_EQ(::pipe(log_pipe), 0);
+    ::close(log_pipe[0]); // the log's reader is gone before the first line
+    const std::string pipe_path = "/dev/fd/" + std::to_string(log_pipe[1]);
+    run = run_tool(device.folder(), "y\n3\n", {"--traffic-log", pipe_path});
+    ::close(log_pipe[1]);
+    EXPECT_EQ(run.status, 0);
+    const std::string failure = "\nCan't write traffic log " + pipe_path + "\n";
+    const std::size_t named = run.output.find(failure);
+    ASSERT_NE(named, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(failure, named + 1), std::string::npos);
+    EXPECT_NE(run.output.find(tested), std::string::npos) << run.output;
+}
+
+// Started as nohup starts it, the tool outlives SIGHUP; Ctrl-C while it waits for the device
+// ends it with every byte it received and a last line in the log.
+TEST_F(UpgradeTool, ASignalEndsTheLogCompletelyAndAnIgnoredOneStaysIgnored) {
+    ASSERT_TRUE(device.command("upgrade-reply connect silent"));
+    const std::string log = device.folder() + "/traffic.log";
+    const pid_t pid = start_tool(device.folder(), "y\n3\n", {"--traffic-log", log}, true);
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(device.wait_for_frames(2).size(), 2u); // the switch, then a connect left waiting
+    ASSERT_TRUE(device.command("send 33 33 33"));    // read while the reply is awaited
+    ::kill(pid, SIGHUP);
+    ::usleep(300000);
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << "SIGHUP ended the tool";
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(line.find(' ') + 1));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("< 33 33 33", 0), 0u) << lines[lines.size() - 2];
+    EXPECT_EQ(lines.back(), " # end by SIGINT");
 }
 
 TEST_F(UpgradeTool, EndsWithoutTouchingThePort) {
@@ -234,6 +316,13 @@ TEST_F(UpgradeTool, EndsWithoutTouchingThePort) {
     run = run_tool(device.folder(), "", {"COM3"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.errors.find("COM3"), std::string::npos);
+    for (const char* request : {" --help", " --version"}) {
+        std::string errors;
+        EXPECT_EQ(status_on_full_disk(ORNIVEX_UPGRADE + std::string(request), errors), 1)
+            << request;
+        EXPECT_EQ(errors, "ornivex_upgrade: cannot write the standard output: No space left on "
+                          "device\n");
+    }
 }
 
 } // namespace
