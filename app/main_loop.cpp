@@ -92,7 +92,7 @@ int start_program() {
                              ? QGuiApplication::primaryScreen()->geometry()
                              : QRect(0, 0, client_width, client_height);
     const WindowOrigin origin = window_origin(screen.width(), screen.height());
-    open_all_ports();
+    select_port(first_port_number);
     create_fonts();
     std::srand(0);
     if (!create_main_window(window_class_name, window_title, origin.x, origin.y, client_width,

@@ -1,4 +1,5 @@
 // POSIX termios implementation of the serial primitives.
+#include "link/port_in_use.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
 
@@ -19,13 +20,11 @@ namespace {
 
 constexpr int closed_port = -1;
 
-// Slot k holds the descriptor of COMk; 0 is unused.
-std::array<int, last_port_number + 1> port_slots = [] {
-    std::array<int, last_port_number + 1> slots{};
-    slots.fill(closed_port);
-    return slots;
-}();
-int current_slot = first_port_number;
+// The one port the program holds, the settings it had when it was taken (put back when it is
+// released) and the number of the chosen port, held or not.
+int held_fd = closed_port;
+termios found_settings{};
+int chosen_number = first_port_number;
 
 bool valid_number(int number) {
     return number >= first_port_number && number <= last_port_number;
@@ -42,43 +41,52 @@ void make_raw(termios& settings) {
     settings.c_cc[VTIME] = 0;
 }
 
-// Clears the exclusive flag before the close: on a pseudo-terminal whose other side stays
-// open the flag would outlive us and lock every user but root out. Only async-signal-safe calls.
+// Leaves the port as it was found: the exclusive flag is cleared (on a pseudo-terminal whose
+// other side stays open it would outlive us and lock every user but root out), the settings
+// are put back, the descriptor (and with it the advisory lock) goes. Only async-signal-safe
+// calls.
 void release_port(int fd) {
     ::ioctl(fd, TIOCNXCL);
+    ::tcsetattr(fd, TCSANOW, &found_settings);
     ::close(fd);
 }
 
-int open_device(const std::string& path) {
-    if (path.empty())
+// Takes the port at `path` unless another program uses it; a port in use is not touched
+// (no settings, no flag, no lock). While we hold it, the exclusive flag keeps other opens out
+// (except root's) and the advisory lock a second copy of our own programs, root included.
+int take_port(const std::string& path) {
+    if (path.empty() || terminal_in_use(path))
         return closed_port;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return closed_port;
-    // Only one program may use a port, as on the original platform: TIOCEXCL keeps other
-    // opens of the terminal out (except root's), and the advisory lock stops a second copy
-    // of our own programs, root included, from sharing the line.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (descriptor_in_use(fd) || ::tcgetattr(fd, &found_settings) != 0) {
         ::close(fd);
         return closed_port;
     }
-    termios settings{};
-    if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &settings) != 0) {
-        release_port(fd);
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
         return closed_port;
     }
+    termios settings = found_settings;
     make_raw(settings);
     ::tcsetattr(fd, TCSANOW, &settings);
     return fd;
 }
 
-void open_into_slot(int number) {
-    if (port_slots[number] == closed_port)
-        port_slots[number] = open_device(port_device_path(number));
+// Makes `number` the chosen port and holds it: a port already held stays as it is, another
+// one is released first.
+void hold_port(int number) {
+    if (number == chosen_number && held_fd != closed_port)
+        return;
+    if (held_fd != closed_port)
+        release_port(held_fd);
+    chosen_number = number;
+    held_fd = take_port(port_device_path(number));
 }
 
 int current_fd() {
-    return port_slots[current_slot];
+    return held_fd;
 }
 
 // "COM3 -> /dev/pts/4" for a link in the working folder: the log names the device behind it.
@@ -90,15 +98,15 @@ std::string logged_device_path(int number) {
     return path;
 }
 
-// A port whose device went away (adapter unplugged, simulated device ended) is closed, so that
-// it reads as "no byte" without waking a poll() again and again; choosing it again reopens it.
-// `what` tells the traffic log why: "went away" or "closed".
+// A port whose device went away (adapter unplugged, simulated device ended) is released, so
+// that it reads as "no byte" without waking a poll() again and again; choosing it again
+// reopens it. `what` tells the traffic log why: "went away" or "closed".
 void drop_current_port(const char* what = "went away") {
-    if (current_fd() != closed_port) {
-        release_port(current_fd());
-        port_slots[current_slot] = closed_port;
+    if (held_fd != closed_port) {
+        release_port(held_fd);
+        held_fd = closed_port;
         if (traffic_log_on())
-            traffic_log_note("port COM" + std::to_string(current_slot) + " " + what);
+            traffic_log_note("port COM" + std::to_string(chosen_number) + " " + what);
     }
 }
 
@@ -149,35 +157,23 @@ std::string port_device_path(int number) {
     return families[static_cast<std::size_t>(index / 10)] + std::to_string(index % 10);
 }
 
-int open_all_ports() {
-    for (int number = first_port_number; number <= last_port_number; ++number)
-        open_into_slot(number);
-    current_slot = first_port_number;
-    configure_port();
-    log_current_port();
-    return 1;
-}
-
 int open_port(int number) {
     if (!valid_number(number))
         return 0;
-    open_into_slot(number);
-    if (port_slots[number] == closed_port) {
+    hold_port(number);
+    if (held_fd == closed_port) {
         if (traffic_log_on())
             traffic_log_port(number, logged_device_path(number), false);
         return 0;
     }
-    current_slot = number;
     configure_port();
     log_current_port();
     return 1;
 }
 
 void select_port(int number) {
-    if (valid_number(number)) {
-        open_into_slot(number);
-        current_slot = number;
-    }
+    if (valid_number(number))
+        hold_port(number);
     configure_port();
     log_current_port();
 }
@@ -289,7 +285,7 @@ int purge_and_write(const std::uint8_t* buffer, std::size_t count) {
 
 void log_current_port() {
     if (traffic_log_on())
-        traffic_log_port(current_slot, logged_device_path(current_slot),
+        traffic_log_port(chosen_number, logged_device_path(chosen_number),
                          current_fd() != closed_port);
 }
 
@@ -302,9 +298,7 @@ void close_current_port() {
 }
 
 void close_all_ports() {
-    for (int& fd : port_slots) {
-        if (fd != closed_port)
-            release_port(fd);
-        fd = closed_port;
-    }
+    if (held_fd != closed_port)
+        release_port(held_fd);
+    held_fd = closed_port;
 }
