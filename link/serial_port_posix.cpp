@@ -3,6 +3,7 @@
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -26,6 +27,23 @@ int held_fd = closed_port;
 termios found_settings{};
 int chosen_number = first_port_number;
 
+// Bytes read from the port but not yet handed out: one read takes what the driver holds.
+std::array<std::uint8_t, 256> read_block{};
+std::size_t block_next = 0;
+std::size_t block_end = 0;
+// When the last read that found bytes was made, while no send came since: a message is
+// arriving, and the next wait may let bytes gather instead of waking for each one.
+std::int64_t streaming_since_ns = 0;
+
+std::size_t bytes_in_block() {
+    return block_end - block_next;
+}
+
+void empty_block() {
+    block_next = block_end = 0;
+    streaming_since_ns = 0;
+}
+
 bool valid_number(int number) {
     return number >= first_port_number && number <= last_port_number;
 }
@@ -46,6 +64,7 @@ void make_raw(termios& settings) {
 // are put back, the descriptor (and with it the advisory lock) goes. Only async-signal-safe
 // calls.
 void release_port(int fd) {
+    block_next = block_end = 0;
     ::ioctl(fd, TIOCNXCL);
     ::tcsetattr(fd, TCSANOW, &found_settings);
     ::close(fd);
@@ -123,22 +142,49 @@ timespec to_timespec(std::int64_t ns) {
     return t;
 }
 
-// Waits until the driver's output buffer takes bytes again, bounded so that a line that never
-// drains fails instead of hanging the program; a signal does not end the wait.
-bool wait_for_room(int fd) {
+// 38400 baud, 11 bits a byte (start, 8 data, 2 stop).
+std::int64_t wire_time_ns(std::size_t count) {
+    return static_cast<std::int64_t>(count) * 11 * 1'000'000'000 / 38400;
+}
+
+enum class Wait { done, timed_out, failed };
+
+// Waits until the driver's output buffer takes bytes again: 2 s without room, or the end of
+// the send's `deadline`, fail the send; a signal does not end the wait.
+Wait wait_for_room(int fd, std::int64_t deadline) {
     constexpr std::int64_t room_wait_ns = 2'000'000'000;
-    const std::int64_t deadline = monotonic_ns() + room_wait_ns;
+    const std::int64_t until = std::min(deadline, monotonic_ns() + room_wait_ns);
     for (;;) {
-        const std::int64_t remaining = deadline - monotonic_ns();
+        const std::int64_t remaining = until - monotonic_ns();
         if (remaining <= 0)
-            return false;
+            return Wait::timed_out;
         pollfd watched{fd, POLLOUT, 0};
         const timespec wait = to_timespec(remaining);
         const int ready = ::ppoll(&watched, 1, &wait, nullptr);
         if (ready > 0)
-            return (watched.revents & POLLOUT) != 0;
+            return (watched.revents & POLLOUT) != 0 ? Wait::done : Wait::failed;
         if (ready < 0 && errno != EINTR)
-            return false;
+            return Wait::failed;
+    }
+}
+
+// Waits until the driver has sent what it holds, by the send's `deadline`: tcdrain() has no
+// bound, so the output queue is asked and the wait sleeps for the wire time of what is left.
+Wait drain_by(int fd, std::int64_t deadline) {
+    constexpr std::int64_t shortest_sleep_ns = 1'000'000;
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0)
+            return Wait::failed;
+        if (queued <= 0)
+            return Wait::done;
+        const std::int64_t remaining = deadline - monotonic_ns();
+        if (remaining <= 0)
+            return Wait::timed_out;
+        const std::int64_t sleep =
+            std::min(remaining, std::max(shortest_sleep_ns, wire_time_ns(queued)));
+        const timespec wait = to_timespec(sleep);
+        ::ppoll(nullptr, 0, &wait, nullptr); // a signal ends the sleep early; asked again
     }
 }
 
@@ -198,45 +244,62 @@ int read_byte_now() {
     const int fd = current_fd();
     if (fd == closed_port)
         return -1;
-    unsigned char byte = 0;
-    const ssize_t got = ::read(fd, &byte, 1);
-    if (got == 1) {
-        if (traffic_log_on())
-            traffic_log_received(&byte, 1);
-        return byte;
-    }
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
-        return -1;
-    if (got == 0) {
-        // With VMIN 0 / VTIME 0 an empty line reads 0 bytes; only a hang-up means that the
-        // device went away.
-        pollfd watched{fd, POLLIN, 0};
-        if (::poll(&watched, 1, 0) <= 0 || !(watched.revents & (POLLHUP | POLLERR)))
+    if (bytes_in_block() == 0) {
+        const ssize_t got = ::read(fd, read_block.data(), read_block.size());
+        if (got > 0) {
+            block_next = 0;
+            block_end = static_cast<std::size_t>(got);
+            streaming_since_ns = monotonic_ns();
+        } else {
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+                return -1;
+            if (got == 0) {
+                // With VMIN 0 / VTIME 0 an empty line reads 0 bytes; only a hang-up means that
+                // the device went away.
+                pollfd watched{fd, POLLIN, 0};
+                if (::poll(&watched, 1, 0) <= 0 || !(watched.revents & (POLLHUP | POLLERR)))
+                    return -1;
+            }
+            // End of file or an I/O error: the device behind the port is gone. A
+            // pseudo-terminal whose other side has not opened yet also reads as EIO.
+            drop_current_port();
             return -1;
+        }
     }
-    // End of file or an I/O error: the device behind the port is gone. A pseudo-terminal
-    // whose other side has not opened yet also reads as EIO; it is reopened on selection.
-    drop_current_port();
-    return -1;
+    const std::uint8_t byte = read_block[block_next++];
+    if (traffic_log_on())
+        traffic_log_received(&byte, 1);
+    return byte;
 }
 
 int read_byte_within(int ms) {
+    // While a message arrives at line speed, bytes gather for a few milliseconds (well inside
+    // the 100 ms of silence that end a message) instead of waking the reader for each one.
+    constexpr std::int64_t gather_ns = 8'000'000;
+    constexpr std::int64_t streaming_ns = 20'000'000;
     const std::int64_t deadline = monotonic_ns() + static_cast<std::int64_t>(ms) * 1'000'000;
     for (;;) {
         const int byte = read_byte_now();
         if (byte >= 0)
             return byte;
-        const std::int64_t remaining = deadline - monotonic_ns();
-        if (remaining <= 0)
+        std::int64_t now = monotonic_ns();
+        if (deadline - now <= 0)
             return -1;
-        const timespec wait = to_timespec(remaining);
         const int fd = current_fd();
         if (fd == closed_port) {
             // Nothing can arrive: the budget passes as it would on a silent line.
+            const timespec wait = to_timespec(deadline - now);
             ::nanosleep(&wait, nullptr);
             continue;
         }
+        if (streaming_since_ns != 0 && now - streaming_since_ns < streaming_ns) {
+            const timespec gather = to_timespec(std::min(gather_ns, deadline - now));
+            ::nanosleep(&gather, nullptr);
+            streaming_since_ns = 0; // the next read says whether the message goes on
+            continue;
+        }
         pollfd watched{fd, POLLIN, 0};
+        const timespec wait = to_timespec(deadline - now);
         const int ready = ::ppoll(&watched, 1, &wait, nullptr);
         if (ready > 0 && !(watched.revents & POLLIN))
             drop_current_port(); // hang-up or error without data
@@ -247,38 +310,48 @@ int purge_and_write(const std::uint8_t* buffer, std::size_t count) {
     const int fd = current_fd();
     if (fd == closed_port)
         return 0;
+    const std::int64_t deadline = monotonic_ns() + wire_time_ns(count) + 2'000'000'000;
     std::int64_t log_since = 0;
     if (traffic_log_on()) {
         log_since = traffic_log_clock_ns();
-        int discarded = 0;
-        if (::ioctl(fd, FIONREAD, &discarded) == 0 && discarded > 0)
-            traffic_log_purged(static_cast<std::size_t>(discarded));
+        int in_driver = 0;
+        const std::size_t discarded =
+            bytes_in_block() + (::ioctl(fd, FIONREAD, &in_driver) == 0 && in_driver > 0
+                                    ? static_cast<std::size_t>(in_driver)
+                                    : 0);
+        if (discarded > 0)
+            traffic_log_purged(discarded);
     }
+    empty_block();
     ::tcflush(fd, TCIOFLUSH);
     std::size_t written = 0;
-    bool failed = false;
-    while (written < count && !failed) {
+    Wait wait = Wait::done;
+    while (written < count && wait == Wait::done) {
         const ssize_t n = ::write(fd, buffer + written, count - written);
-        if (n > 0) {
+        if (n > 0)
             written += static_cast<std::size_t>(n);
-            continue;
-        }
-        const bool full = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-        failed = !((n < 0 && errno == EINTR) || (full && wait_for_room(fd)));
+        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            wait = wait_for_room(fd, deadline);
+        else if (!(n < 0 && errno == EINTR))
+            wait = Wait::failed;
     }
     if (traffic_log_on())
         traffic_log_sent(buffer, written, log_since);
-    if (failed) {
-        drop_current_port();
-        return 0;
-    }
     // The bytes are on the line only when the driver has sent them: every reply budget counts
     // from then, and the next purge must not discard the tail of this send.
-    while (::tcdrain(fd) != 0) {
-        if (errno != EINTR) {
-            drop_current_port();
-            return 0;
-        }
+    if (wait == Wait::done)
+        wait = drain_by(fd, deadline);
+    if (wait == Wait::timed_out) {
+        // A line that does not drain (held by flow control, a device that stopped reading):
+        // the send fails, what is left of it is discarded, the port stays.
+        ::tcflush(fd, TCOFLUSH);
+        if (traffic_log_on())
+            traffic_log_note("send not drained within its time");
+        return 0;
+    }
+    if (wait == Wait::failed) {
+        drop_current_port();
+        return 0;
     }
     return 1;
 }

@@ -371,6 +371,20 @@ TEST_F(LinkOverSim, ASignalWhileAWriteWaitsForRoomKeepsThePort) {
     EXPECT_EQ(send_command(command_connect), 1);
 }
 
+// A device that stops reading: the send fails within its bound instead of hanging, the rest
+// of it is discarded and the port stays, so that the next command goes through.
+TEST_F(LinkOverSim, ASendThatCannotLeaveFailsWithinItsBoundAndKeepsThePort) {
+    open_current();
+    ASSERT_EQ(::kill(device.pid(), SIGSTOP), 0);
+    const std::vector<std::uint8_t> block(256 * 1024, 0);
+    const auto start = Clock::now();
+    EXPECT_EQ(purge_and_write(block.data(), block.size()), 0);
+    EXPECT_LT(seconds_since(start), 5.0);
+    ::kill(device.pid(), SIGCONT);
+    EXPECT_GE(current_port_descriptor(), 0);
+    EXPECT_EQ(send_command_with_retries(command_connect), 1);
+}
+
 TEST_F(LinkOverSim, AnAnswerCountsUntilTheEndOfTheSecond) {
     open_current();
     ASSERT_TRUE(device.command("delay 12 900"));
