@@ -147,6 +147,7 @@ int main_loop_pass(bool may_sleep) {
     const bool message_arrived = last_byte != -1;
     if (message_arrived)
         dispatch_message();
+    follow_port_changes();
     run_page_pass(current_mode);
     if (close_requested())
         return 0;

@@ -51,6 +51,25 @@ void log_current_port();
 // The descriptor of the current port, or -1: lets a window loop sleep until a byte arrives.
 int current_port_descriptor();
 
+// The chosen port's number (1..30), held or not.
+int current_port_number();
+
+// What became of the chosen port since the last call.
+enum class PortChange {
+    none,
+    gone, // it went away while held (hang-up, I/O error, its node or link target removed)
+    back, // its path leads to a device again: it is held again, configured
+};
+
+// Reads the watch of the chosen port's path without waiting and tells what became of the
+// port; a port that went away is taken up again here when its path is there again.
+PortChange take_port_change();
+
+// Readable when the folders of the chosen port's path or its link target change (inotify:
+// nothing is polled), so that a sleeping loop calls take_port_change(); -1 before any port
+// was held.
+int port_watch_descriptor();
+
 // Releases the port held; it stays the chosen one (selecting it again takes it again).
 void close_current_port();
 

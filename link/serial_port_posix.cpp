@@ -11,11 +11,14 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,15 @@ std::size_t block_end = 0;
 // When the last read that found bytes was made, while no send came since: a message is
 // arriving, and the next wait may let bytes gather instead of waking for each one.
 std::int64_t streaming_since_ns = 0;
+
+// The chosen port went away while held and is taken up again when its path is back; `gone`
+// until take_port_change() has told so.
+bool port_lost = false;
+bool loss_untold = false;
+std::string held_path; // the path the port was taken at: it comes back only there
+// inotify on the folders of the chosen port's path and of its link target.
+int watch_fd = closed_port;
+std::vector<int> watches;
 
 std::size_t bytes_in_block() {
     return block_end - block_next;
@@ -93,6 +105,48 @@ int take_port(const std::string& path) {
     return fd;
 }
 
+std::string folder_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Watches the folders in which the path of the held port, its link target and the device it
+// leads to live: a removed node or link shows there, and so does one that comes back.
+void watch_port_path(const std::string& path) {
+    if (watch_fd == closed_port)
+        watch_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_fd == closed_port)
+        return;
+    for (const int watch : watches)
+        ::inotify_rm_watch(watch_fd, watch);
+    watches.clear();
+    std::vector<std::string> folders = {folder_of(path)};
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+    if (length > 0) {
+        const std::string link(target, static_cast<std::size_t>(length));
+        folders.push_back(folder_of(link[0] == '/' ? link : folders[0] + "/" + link));
+    }
+    if (::realpath(path.c_str(), target))
+        folders.push_back(folder_of(target));
+    constexpr std::uint32_t changes =
+        IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF;
+    for (const std::string& folder : folders) {
+        const int watch = ::inotify_add_watch(watch_fd, folder.c_str(), changes);
+        if (watch >= 0 && std::find(watches.begin(), watches.end(), watch) == watches.end())
+            watches.push_back(watch);
+    }
+}
+
+// Whether the port's path still leads to the device the program holds.
+bool path_leads_to_held_port() {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(held_fd, &held) == 0 &&
+           ::stat(port_device_path(chosen_number).c_str(), &named) == 0 &&
+           named.st_rdev == held.st_rdev;
+}
+
 // Makes `number` the chosen port and holds it: a port already held stays as it is, another
 // one is released first.
 void hold_port(int number) {
@@ -101,7 +155,11 @@ void hold_port(int number) {
     if (held_fd != closed_port)
         release_port(held_fd);
     chosen_number = number;
-    held_fd = take_port(port_device_path(number));
+    port_lost = loss_untold = false;
+    held_path = port_device_path(number);
+    held_fd = take_port(held_path);
+    if (held_fd != closed_port)
+        watch_port_path(held_path);
 }
 
 int current_fd() {
@@ -124,6 +182,7 @@ void drop_current_port(const char* what = "went away") {
     if (held_fd != closed_port) {
         release_port(held_fd);
         held_fd = closed_port;
+        port_lost = loss_untold = std::string_view(what) == "went away";
         if (traffic_log_on())
             traffic_log_note("port COM" + std::to_string(chosen_number) + " " + what);
     }
@@ -374,4 +433,40 @@ void close_all_ports() {
     if (held_fd != closed_port)
         release_port(held_fd);
     held_fd = closed_port;
+}
+
+int current_port_number() {
+    return chosen_number;
+}
+
+int port_watch_descriptor() {
+    return watch_fd;
+}
+
+PortChange take_port_change() {
+    char events[4096];
+    bool changed = false;
+    while (watch_fd != closed_port && ::read(watch_fd, events, sizeof events) > 0)
+        changed = true;
+    if (changed && held_fd != closed_port && !path_leads_to_held_port())
+        drop_current_port(); // the node or the link's target was removed
+    if (loss_untold) {
+        loss_untold = false;
+        return PortChange::gone;
+    }
+    if (!changed || !port_lost)
+        return PortChange::none;
+    // While a COMk link is missing its number names a port of the fixed table: not this one.
+    if (port_device_path(chosen_number) != held_path)
+        return PortChange::none;
+    held_fd = take_port(held_path);
+    if (held_fd == closed_port)
+        return PortChange::none;
+    port_lost = false;
+    watch_port_path(held_path);
+    configure_port();
+    if (traffic_log_on())
+        traffic_log_note("port COM" + std::to_string(chosen_number) + " back");
+    log_current_port();
+    return PortChange::back;
 }

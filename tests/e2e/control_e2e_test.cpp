@@ -4,6 +4,9 @@
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/sim_driver.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // Where "Connect" lies in the client area: (390, 8), 120 x 24.
@@ -24,4 +27,26 @@ TEST_F(ControlOnVirtualScreen, ClickOnConnectConnectsTheDevice) {
     EXPECT_EQ(frames[0].code, 12);
     EXPECT_EQ(frames[1].code, 9);
     EXPECT_EQ(frames[1].payload, (std::vector<std::uint8_t>{1, 0}));
+}
+
+// The device ends and starts again behind the same COM1 link, as an adapter unplugged and
+// plugged in again: the program takes the port up again without a click, and when it was
+// connected it sends the Connect button's frames again.
+TEST_F(ControlOnVirtualScreen, ADeviceStartedAgainIsTakenUpWithoutAClick) {
+    SimulatedDevice device;
+    ASSERT_EQ(device.start(1), 1);
+    ASSERT_NO_FATAL_FAILURE(start_screen());
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
+    ASSERT_EQ(device.stop(), 0);
+    ASSERT_EQ(device.start(1), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    click(connect_x, connect_y);
+    ASSERT_EQ(device.wait_for_frames(2, 5000).size(), 2u) << "the port was not taken up";
+
+    ASSERT_EQ(device.stop(), 0);
+    ASSERT_EQ(device.start(1), 1);
+    const std::vector<RecordedFrame> frames = device.wait_for_frames(2, 5000);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].code, 12);
+    EXPECT_EQ(frames[1].code, 9);
 }
