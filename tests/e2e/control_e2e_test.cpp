@@ -4,8 +4,13 @@
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/sim_driver.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -49,4 +54,37 @@ TEST_F(ControlOnVirtualScreen, ADeviceStartedAgainIsTakenUpWithoutAClick) {
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].code, 12);
     EXPECT_EQ(frames[1].code, 9);
+}
+
+// Another program has COM1 open in its own line mode: the program neither takes it nor
+// changes it, and the other program can open it again, while the program runs and after.
+TEST_F(ControlOnVirtualScreen, APortAnotherProgramHoldsIsLeftAsItIs) {
+    SimulatedDevice device;
+    ASSERT_EQ(device.start(1), 1);
+    const int other = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    termios found{};
+    ASSERT_EQ(::tcgetattr(other, &found), 0);
+    found.c_lflag |= ECHO | ICANON;
+    found.c_oflag |= OPOST;
+    ASSERT_EQ(::tcsetattr(other, TCSANOW, &found), 0);
+    const auto left_alone = [&](const char* when) {
+        termios now{};
+        ASSERT_EQ(::tcgetattr(other, &now), 0);
+        EXPECT_EQ(now.c_lflag, found.c_lflag) << when;
+        EXPECT_EQ(now.c_oflag, found.c_oflag) << when;
+        const int again = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        EXPECT_GE(again, 0) << when << ": " << std::strerror(errno);
+        if (again >= 0)
+            ::close(again);
+    };
+    ASSERT_NO_FATAL_FAILURE(start_screen());
+    ASSERT_NO_FATAL_FAILURE(start_control(device.folder()));
+    click(connect_x, connect_y);
+    EXPECT_TRUE(device.wait_for_frames(1, 4000).empty()) << "the port in use was taken";
+    left_alone("while the program runs");
+    ASSERT_EQ(end_process(control_pid), 0);
+    control_pid = -1;
+    left_alone("after the program ended");
+    ::close(other);
 }
