@@ -336,12 +336,15 @@ int read_byte_within(int ms) {
     // the 100 ms of silence that end a message) instead of waking the reader for each one.
     constexpr std::int64_t gather_ns = 8'000'000;
     constexpr std::int64_t streaming_ns = 20'000'000;
+    // A byte already in the block costs no clock reading.
+    if (bytes_in_block() > 0)
+        return read_byte_now();
     const std::int64_t deadline = monotonic_ns() + static_cast<std::int64_t>(ms) * 1'000'000;
     for (;;) {
         const int byte = read_byte_now();
         if (byte >= 0)
             return byte;
-        std::int64_t now = monotonic_ns();
+        const std::int64_t now = monotonic_ns();
         if (deadline - now <= 0)
             return -1;
         const int fd = current_fd();
