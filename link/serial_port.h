@@ -62,7 +62,8 @@ enum class PortChange {
 };
 
 // Reads the watch of the chosen port's path without waiting and tells what became of the
-// port; a port that went away is taken up again here when its path is there again.
+// port; a port that went away is taken up again here when its path is there again. Call it
+// until it returns none: a port can be gone and back in one change of its folder.
 PortChange take_port_change();
 
 // Readable when the folders of the chosen port's path or its link target change (inotify:

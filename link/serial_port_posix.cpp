@@ -11,7 +11,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
-#include <string_view>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
@@ -42,7 +41,8 @@ std::int64_t streaming_since_ns = 0;
 // until take_port_change() has told so.
 bool port_lost = false;
 bool loss_untold = false;
-std::string held_path; // the path the port was taken at: it comes back only there
+bool path_changed = false; // the watch saw a change that take_port_change() has not acted on
+std::string held_path;     // the path the port was taken at: it comes back only there
 // inotify on the folders of the chosen port's path and of its link target.
 int watch_fd = closed_port;
 std::vector<int> watches;
@@ -76,7 +76,7 @@ void make_raw(termios& settings) {
 // are put back, the descriptor (and with it the advisory lock) goes. Only async-signal-safe
 // calls.
 void release_port(int fd) {
-    block_next = block_end = 0;
+    empty_block();
     ::ioctl(fd, TIOCNXCL);
     ::tcsetattr(fd, TCSANOW, &found_settings);
     ::close(fd);
@@ -177,14 +177,15 @@ std::string logged_device_path(int number) {
 
 // A port whose device went away (adapter unplugged, simulated device ended) is released, so
 // that it reads as "no byte" without waking a poll() again and again; choosing it again
-// reopens it. `what` tells the traffic log why: "went away" or "closed".
-void drop_current_port(const char* what = "went away") {
+// reopens it, and so does its return (take_port_change). `went_away` false: the program let it go.
+void drop_current_port(bool went_away = true) {
     if (held_fd != closed_port) {
         release_port(held_fd);
         held_fd = closed_port;
-        port_lost = loss_untold = std::string_view(what) == "went away";
+        port_lost = loss_untold = went_away;
         if (traffic_log_on())
-            traffic_log_note("port COM" + std::to_string(chosen_number) + " " + what);
+            traffic_log_note("port COM" + std::to_string(chosen_number) +
+                             (went_away ? " went away" : " closed"));
     }
 }
 
@@ -429,7 +430,7 @@ int current_port_descriptor() {
 }
 
 void close_current_port() {
-    drop_current_port("closed");
+    drop_current_port(false);
 }
 
 void close_all_ports() {
@@ -448,19 +449,18 @@ int port_watch_descriptor() {
 
 PortChange take_port_change() {
     char events[4096];
-    bool changed = false;
     while (watch_fd != closed_port && ::read(watch_fd, events, sizeof events) > 0)
-        changed = true;
-    if (changed && held_fd != closed_port && !path_leads_to_held_port())
+        path_changed = true;
+    if (path_changed && held_fd != closed_port && !path_leads_to_held_port())
         drop_current_port(); // the node or the link's target was removed
     if (loss_untold) {
         loss_untold = false;
-        return PortChange::gone;
+        return PortChange::gone; // the next call may find it back already
     }
-    if (!changed || !port_lost)
-        return PortChange::none;
+    const bool try_again = path_changed && port_lost;
+    path_changed = false;
     // While a COMk link is missing its number names a port of the fixed table: not this one.
-    if (port_device_path(chosen_number) != held_path)
+    if (!try_again || port_device_path(chosen_number) != held_path)
         return PortChange::none;
     held_fd = take_port(held_path);
     if (held_fd == closed_port)

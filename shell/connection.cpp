@@ -62,21 +62,20 @@ void on_disconnected() {
 }
 
 void follow_port_changes() {
-    const PortChange change = take_port_change();
-    if (change == PortChange::none)
-        return;
-    const std::string port = "Port COM" + std::to_string(current_port_number());
-    if (change == PortChange::gone) {
-        show_status_error(TextString(std::string_view(port + " went away")));
-        return;
-    }
-    if (connected == 1) {
-        const int result = send_command_with_retries(command_connect);
-        if (result != result_accepted) {
-            show_command_error(result);
-            return;
+    for (PortChange change; (change = take_port_change()) != PortChange::none;) {
+        const std::string port = "Port COM" + std::to_string(current_port_number());
+        if (change == PortChange::gone) {
+            show_status_error(TextString(std::string_view(port + " went away")));
+            continue;
         }
-        on_connected();
+        if (connected == 1) {
+            const int result = send_command_with_retries(command_connect);
+            if (result != result_accepted) {
+                show_command_error(result);
+                continue;
+            }
+            on_connected();
+        }
+        show_status_info(TextString(std::string_view(port + " is back")));
     }
-    show_status_info(TextString(std::string_view(port + " is back")));
 }
