@@ -104,7 +104,7 @@ bool measure_dumps(SimulatedDevice& device, pid_t control, int dumps, const char
 int main(int argc, char** argv) {
     std::string traffic_log_path; // with --traffic-log FILE, the program runs with its log on
     if (!take_traffic_log_option(argc, argv, traffic_log_path) || argc > 1) {
-        std::fprintf(stderr, "usage: idle_cpu [--traffic-log FILE]\n");
+        std::fprintf(stderr, "usage: control_cpu [--traffic-log FILE]\n");
         return 2;
     }
     ::setenv("VARDEN_SIM", VARDEN_SIM_PROGRAM, 0);
