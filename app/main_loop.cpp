@@ -97,7 +97,7 @@ int start_program() {
                              ? QGuiApplication::primaryScreen()->geometry()
                              : QRect(0, 0, client_width, client_height);
     const WindowOrigin origin = window_origin(screen.width(), screen.height());
-    open_all_ports();
+    select_port(first_port_number);
     create_fonts();
     if (!create_main_window(window_class_name, window_title, origin.x, origin.y, client_width,
                             client_height, colour_background)) {
@@ -154,6 +154,7 @@ int main_loop_pass(bool may_sleep) {
     const bool message_arrived = last_byte != -1;
     if (message_arrived)
         dispatch_message();
+    follow_port_changes();
     run_page_pass(current_mode);
     if (close_requested())
         return 0;

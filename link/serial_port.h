@@ -14,17 +14,18 @@ inline constexpr int last_port_number = 30;
 // /dev/ttyUSB0-9 and COM21-30 /dev/ttyACM0-9. Empty for a number outside 1..30.
 std::string port_device_path(int number);
 
-// Opens COM1..COM30 (a slot whose port fails stays closed), makes COM1 current and
-// configures it. Every port opened is raw at once (no echo, line editing, signals or output
-// processing), current or not. Returns 1.
-int open_all_ports();
+// Only the chosen port is ever held. Taking a port: it is not taken when another program uses
+// it (link/port_in_use.h), and then nothing of it is touched; otherwise it gets the exclusive
+// flag and the advisory lock, and its settings are saved. Releasing a port (another choice,
+// the end of the program, a hang-up) clears the flag and puts the saved settings back.
 
-// Opens the single port `number` (1..30) into its slot, makes it current and configures it.
-// Returns 1, or 0 when the port cannot be opened (missing, or held by another program).
+// Makes `number` (1..30) the chosen port and holds it (releasing the port held before),
+// configured. Returns 1, or 0 when the port cannot be had (missing, or in use elsewhere).
 int open_port(int number);
 
-// Makes slot `number` current when it is 1..30 (trying to open it again when its slot holds
-// no open port); any other number keeps the current port. The current port is configured.
+// The port selection: `number` 1..30 becomes the chosen port and is held as by open_port (a
+// port already held stays as it is); any other number keeps the current port. The current
+// port is configured.
 void select_port(int number);
 
 // Applies 38400 baud, 8 data bits, no parity, 2 stop bits, raw, no flow control to the
@@ -43,16 +44,36 @@ int read_byte_within(int ms);
 // port is closed or failed (a failed port is closed). The one write path of the link.
 int purge_and_write(const std::uint8_t* buffer, std::size_t count);
 
-// Names the current port in the traffic log (when one runs): COMk, its device, or that its
-// slot holds no open port.
+// Names the current port in the traffic log (when one runs): COMk, its device, or that it is
+// not held.
 void log_current_port();
 
 // The descriptor of the current port, or -1: lets a window loop sleep until a byte arrives.
 int current_port_descriptor();
 
-// Closes the current port and empties its slot.
+// The chosen port's number (1..30), held or not.
+int current_port_number();
+
+// What became of the chosen port since the last call.
+enum class PortChange {
+    none,
+    gone, // it went away while held (hang-up, I/O error, its node or link target removed)
+    back, // its path leads to a device again: it is held again, configured
+};
+
+// Reads the watch of the chosen port's path without waiting and tells what became of the
+// port; a port that went away is taken up again here when its path is there again. Call it
+// until it returns none: a port can be gone and back in one change of its folder.
+PortChange take_port_change();
+
+// Readable when the folders of the chosen port's path or its link target change (inotify:
+// nothing is polled), so that a sleeping loop calls take_port_change(); -1 before any port
+// was held.
+int port_watch_descriptor();
+
+// Releases the port held; it stays the chosen one (selecting it again takes it again).
 void close_current_port();
 
-// Closes every open port. Each port's exclusive flag is cleared first, so that the next
-// program, a normal user's too, can open it. Async-signal-safe: a signal handler may call it.
+// Releases the port held at the end of the program, so that the next program, a normal user's
+// too, finds it as it was. Async-signal-safe: a signal handler may call it.
 void close_all_ports();

@@ -2,12 +2,15 @@
 
 #include "link/commands.h"
 #include "link/frames.h"
+#include "link/serial_port.h"
 #include "shell/pages.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "ui/controls.h"
 #include "ui/drawing_kit.h"
 #include "ui/simple_graphics.h"
+
+#include <string>
 
 ClassSimpleGraphics* connection_indicator = nullptr;
 ClassSimpleGraphics* connection_state_panel = nullptr;
@@ -56,4 +59,23 @@ void on_disconnected() {
     show_connection_state(0);
     run_page_disconnected(current_mode);
     show_connected_controls(current_mode, false);
+}
+
+void follow_port_changes() {
+    for (PortChange change; (change = take_port_change()) != PortChange::none;) {
+        const std::string port = "Port COM" + std::to_string(current_port_number());
+        if (change == PortChange::gone) {
+            show_status_error(TextString(std::string_view(port + " went away")));
+            continue;
+        }
+        if (connected == 1) {
+            const int result = send_command_with_retries(command_connect);
+            if (result != result_accepted) {
+                show_command_error(result);
+                continue;
+            }
+            on_connected();
+        }
+        show_status_info(TextString(std::string_view(port + " is back")));
+    }
 }

@@ -17,3 +17,8 @@ void connect_button();
 void on_disconnected();
 // Lamp on (1) or off (0).
 void set_connection_indicator(int on);
+
+// Tells on the status line what became of the chosen port: in red that it went away, in green
+// that it is back. A port that is back while connected is connected again as the Connect
+// button does, with the texts it shows.
+void follow_port_changes();

@@ -57,9 +57,10 @@ int main(int argc, char** argv) {
     }
     set_traffic_log_failure_report(report_traffic_log_failure);
     PseudoTerminal terminal;
-    if (!open_linked_pseudo_terminal(options.folder, options.port, terminal, error)) {
+    const int opened = open_linked_pseudo_terminal(options.folder, options.port, terminal, error);
+    if (opened != 1) {
         std::fprintf(stderr, "varden_sim: %s\n", error.c_str());
-        return 1;
+        return opened < 0 ? 2 : 1;
     }
     const char* device_path = ::ptsname(terminal.master);
     traffic_log_port(options.port, device_path ? device_path : terminal.link_path, true);

@@ -4,10 +4,10 @@
 #pragma once
 
 // Serves the window's queue. With `sleep` and nothing waiting it sleeps until a window event
-// arrives or the current port becomes readable.
+// arrives, the current port becomes readable or the chosen port's path changes.
 void serve_window(bool sleep);
 
-// The port no longer wakes the loop (the program is ending).
+// The port and its watch no longer wake the loop (the program is ending).
 void stop_watching_port();
 
 // Lets the window repaint during a long operation; user input waits until it has ended.

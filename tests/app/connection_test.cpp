@@ -117,13 +117,29 @@ TEST_F(WindowTest, BytesOfAMessageMayBeUpToATenthOfASecondApart) {
     }
 }
 
-TEST_F(WindowTest, APortWhoseDeviceWentAwayIsClosed) {
-    ASSERT_GE(current_port_descriptor(), 0);
-    ASSERT_GT(device.end_with_signal(SIGKILL), 0);
-    // The idle loop must not keep waking for a line that only reports its hang-up.
-    EXPECT_TRUE(run_passes_until([] { return current_port_descriptor() == -1; }));
-    connect_button();
-    EXPECT_EQ(connected, 0);
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
-    EXPECT_EQ(status_text().str(), "Error connection");
+// The device goes away and comes back behind the same link: the status line names the port in
+// red, then in green; connected, the program connects again as the Connect button does.
+TEST_F(WindowTest, APortWhoseDeviceWentAwayIsClosedAndTakenUpWhenItIsBack) {
+    for (const int was_connected : {0, 1}) {
+        if (was_connected)
+            connect_button();
+        ASSERT_EQ(connected, was_connected);
+        ASSERT_GE(current_port_descriptor(), 0);
+        ASSERT_GT(device.end_with_signal(SIGKILL), 0);
+        // The idle loop must not keep waking for a line that only reports its hang-up.
+        EXPECT_TRUE(run_passes_until([] { return current_port_descriptor() == -1; }));
+        EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+        EXPECT_EQ(status_text().str(), "Port COM1 went away");
+        if (!was_connected) {
+            connect_button();
+            EXPECT_EQ(status_text().str(), "Error connection");
+        }
+        ASSERT_EQ(device.start(1), 1);
+        EXPECT_TRUE(run_passes_until([] { return current_port_descriptor() >= 0; }));
+        EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
+        EXPECT_EQ(status_text().str(), "Port COM1 is back");
+        EXPECT_EQ(recorded_codes(), was_connected ? (std::vector<int>{12, 9}) : std::vector<int>{});
+        EXPECT_EQ(connected, was_connected);
+        EXPECT_TRUE(equals(connect_push_button->label, was_connected ? "Disconnect" : "Connect"));
+    }
 }

@@ -5,8 +5,10 @@
 #include "link/serial_port.h"
 #include "tests/support/sim_driver.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -49,6 +51,78 @@ int exclusive_flag(const std::string& path) {
         ::close(fd);
     return exclusive;
 }
+
+// Puts the terminal into a line-editing mode, as another program's terminal would be, and
+// returns those settings.
+termios cooked_settings(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios settings{};
+    ::tcgetattr(fd, &settings);
+    settings.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
+    settings.c_oflag |= OPOST | ONLCR;
+    ::cfsetospeed(&settings, B9600);
+    ::tcsetattr(fd, TCSANOW, &settings);
+    ::close(fd);
+    return settings;
+}
+
+// ECHO and ICANON of the terminal now.
+tcflag_t echo_flags(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios settings{};
+    const bool read = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return read ? settings.c_lflag & (ECHO | ICANON) : ~tcflag_t{0};
+}
+
+// ECHO and ICANON of the port held (a normal user cannot open it a second time meanwhile).
+tcflag_t held_echo_flags() {
+    termios settings{};
+    if (::tcgetattr(current_port_descriptor(), &settings) != 0)
+        return ~tcflag_t{0};
+    return settings.c_lflag & (ECHO | ICANON);
+}
+
+// A process id that no process has (a child that has ended and been reaped).
+pid_t dead_pid() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// Another process that keeps the terminal open while the object lives.
+class OtherHolder {
+public:
+    explicit OtherHolder(const std::string& path) {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            [[maybe_unused]] const ssize_t sent = ::write(ready[1], fd >= 0 ? "1" : "0", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char answer = 0;
+        ::close(ready[1]);
+        [[maybe_unused]] const ssize_t got = ::read(ready[0], &answer, 1);
+        ::close(ready[0]);
+        EXPECT_EQ(answer, '1');
+    }
+    ~OtherHolder() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+};
 
 void interrupt_once(int) {}
 
@@ -187,24 +261,57 @@ TEST_F(LinkOverSim, SelectingAnInvalidNumberKeepsAndReconfiguresTheCurrentPort) 
     }
 }
 
-TEST_F(LinkOverSim, APortHeldElsewhereDoesNotOpen) {
-    const int holder = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+// Each way another program can be using a port keeps it out, and the port is not touched:
+// its settings stay and no flag is set (a normal user could not open it otherwise).
+TEST_F(LinkOverSim, APortInUseElsewhereIsNeitherTakenNorTouched) {
+    const std::string path = device.link_path();
+    const termios found = cooked_settings(path);
+    const auto untouched = [&](const char* how) {
+        EXPECT_EQ(open_port(port), 0) << how;
+        EXPECT_EQ(echo_flags(path), found.c_lflag & (ECHO | ICANON)) << how;
+        EXPECT_EQ(exclusive_flag(path), 0) << how;
+    };
+    {
+        OtherHolder other(path); // another process has it open
+        untouched("held open by another process");
+    }
+    const int holder = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    untouched("advisory lock");
+    ::flock(holder, LOCK_UN);
     ::ioctl(holder, TIOCEXCL);
-    EXPECT_EQ(open_port(port), 0);
+    EXPECT_EQ(open_port(port), 0) << "exclusive flag";
     ::ioctl(holder, TIOCNXCL);
     ::close(holder);
-    open_current();
+
+    char real[PATH_MAX];
+    ASSERT_NE(::realpath(path.c_str(), real), nullptr);
+    std::string lock = "/run/lock/LCK.." + std::string(real).substr(5);
+    std::replace(lock.begin() + 10, lock.end(), '/', '_');
+    const auto write_lock = [&](pid_t pid) {
+        FILE* file = std::fopen(lock.c_str(), "w");
+        ASSERT_NE(file, nullptr);
+        std::fprintf(file, "%10d\n", static_cast<int>(pid));
+        std::fclose(file);
+    };
+    write_lock(::getpid());
+    untouched("UUCP lock of a live process");
+    write_lock(dead_pid());
+    open_current(); // a stale lock file keeps nothing out
+    std::remove(lock.c_str());
+    EXPECT_EQ(held_echo_flags(), 0u);
 
     // And the other way round: while we hold it, another open with a lock fails.
-    const int second = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int second = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (second >= 0) { // root passes TIOCEXCL; the lock still keeps it out
         EXPECT_NE(::flock(second, LOCK_EX | LOCK_NB), 0);
         ::close(second);
     } else {
         EXPECT_EQ(errno, EBUSY);
     }
+    close_current_port();
+    EXPECT_EQ(echo_flags(path), found.c_lflag & (ECHO | ICANON)) << "put back on release";
 }
 
 TEST_F(LinkOverSim, DeviceGoingAwayMidExchangeFailsEverythingWithoutSpinning) {
@@ -293,33 +400,26 @@ TEST_F(LinkOverSim, ASendDiscardsWhatTheDeviceSentBefore) {
     EXPECT_EQ(send_command(command_connect), 1) << "the stale AA 55 04 was taken as the answer";
 }
 
-// A port that is open but not current is raw too: the terminal's default mode would echo what
-// the device sends straight back to it.
-TEST_F(LinkOverSim, APortThatIsNotCurrentNeverAnswersTheDevice) {
+// Only the chosen port is held: switching releases the old one as it was found.
+TEST_F(LinkOverSim, ASwitchPutsTheOldPortBackAsItWasFound) {
     SimulatedDevice other;
     ASSERT_TRUE(other.start(4));
     std::filesystem::create_symlink(std::filesystem::read_symlink(other.link_path()), "COM4");
-    {
-        const int fd = ::open(other.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios settings{};
-        ASSERT_EQ(::tcgetattr(fd, &settings), 0);
-        settings.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
-        settings.c_oflag |= OPOST | ONLCR;
-        ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
-        ::close(fd);
-    }
-    open_all_ports();
+    const termios found = cooked_settings(other.link_path());
+    select_port(4);
+    EXPECT_EQ(held_echo_flags(), 0u) << "the port held is raw";
     select_port(port);
-    std::string hex;
-    for (const std::uint8_t byte : command_frame(command_connect)) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", byte);
-        hex += pair;
-    }
-    ASSERT_TRUE(other.command("send " + hex + " 0A")); // a frame and a line end
-    EXPECT_EQ(send_command(command_connect), 1);       // the current port works meanwhile
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_TRUE(other.frames().empty()) << "the frame came back to the device";
+    EXPECT_EQ(send_command(command_connect), 1);
+    EXPECT_EQ(exclusive_flag("COM4"), 0);
+    termios now{};
+    const int fd = ::open("COM4", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::tcgetattr(fd, &now), 0);
+    ::close(fd);
+    EXPECT_EQ(now.c_lflag, found.c_lflag);
+    EXPECT_EQ(now.c_oflag, found.c_oflag);
+    EXPECT_EQ(now.c_iflag, found.c_iflag);
+    EXPECT_EQ(::cfgetospeed(&now), ::cfgetospeed(&found));
 }
 
 TEST_F(LinkOverSim, ASignalWhileAWriteWaitsForRoomKeepsThePort) {
@@ -344,6 +444,20 @@ TEST_F(LinkOverSim, ASignalWhileAWriteWaitsForRoomKeepsThePort) {
     ::sigaction(SIGALRM, &previous, nullptr);
     EXPECT_GE(current_port_descriptor(), 0);
     EXPECT_EQ(send_command(command_connect), 1);
+}
+
+// A device that stops reading: the send fails within its bound instead of hanging, the rest
+// of it is discarded and the port stays, so that the next command goes through.
+TEST_F(LinkOverSim, ASendThatCannotLeaveFailsWithinItsBoundAndKeepsThePort) {
+    open_current();
+    ASSERT_EQ(::kill(device.pid(), SIGSTOP), 0);
+    const std::vector<std::uint8_t> block(256 * 1024, 0);
+    const auto start = Clock::now();
+    EXPECT_EQ(purge_and_write(block.data(), block.size()), 0);
+    EXPECT_LT(seconds_since(start), 5.0);
+    ::kill(device.pid(), SIGCONT);
+    EXPECT_GE(current_port_descriptor(), 0);
+    EXPECT_EQ(send_command_with_retries(command_connect), 1);
 }
 
 TEST_F(LinkOverSim, AnAnswerCountsUntilTheEndOfTheSecond) {

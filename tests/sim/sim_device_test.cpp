@@ -11,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -148,6 +149,33 @@ TEST_F(SimDevice, LinkLivesAsLongAsTheProgramAndAStaleOneIsReplaced) {
     EXPECT_EQ(line.read(3), (Bytes{0xAA, 0x55, 0x01}));
     EXPECT_EQ(device.stop(), 0);
     EXPECT_FALSE(is_link(device.link_path()));
+}
+
+// Two devices in one folder: the second leaves the first's link alone and says why; a device
+// removes only its own link; and the exclusive flag of a program that still holds the line
+// stays, whether or not that program took the advisory lock.
+TEST_F(SimDevice, OnlyItsOwnLinkAndAbandonedFlagsAreTouched) {
+    ASSERT_TRUE(device.start(30));
+    std::string errors;
+    EXPECT_EQ(run_sim_to_end({"--dir", device.folder(), "--port", "30"}, "quit\n", errors), 2);
+    EXPECT_NE(errors.find("not replaced"), std::string::npos) << errors;
+    RawLine line(device.link_path());
+    ASSERT_TRUE(line.is_open()) << "the first device's link still leads to it";
+
+    const int holder = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0); // no advisory lock, as stty or another tool
+    ::close(::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)); // a close
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(holder, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1) << "the device cleared the flag of a live holder";
+    ::close(holder);
+
+    ASSERT_EQ(::unlink(device.link_path().c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", device.link_path().c_str()), 0);
+    EXPECT_EQ(device.stop(), 0);
+    EXPECT_TRUE(is_link(device.link_path())) << "a link that is not its own stays";
 }
 
 TEST_F(SimDevice, AnswersAndRecordsEveryFrameItReceives) {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -283,6 +284,25 @@ TEST_F(UpgradeTool, ASignalEndsTheLogCompletelyAndAnIgnoredOneStaysIgnored) {
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[lines.size() - 2].rfind("< 33 33 33", 0), 0u) << lines[lines.size() - 2];
     EXPECT_EQ(lines.back(), " # end by SIGINT");
+}
+
+// A port that another program has open is refused as a port that cannot be opened, and its
+// settings stay as that program set them.
+TEST_F(UpgradeTool, LeavesAPortInUseAlone) {
+    const int other = ::open(device.link_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    termios found{};
+    ASSERT_EQ(::tcgetattr(other, &found), 0);
+    found.c_lflag |= ECHO | ICANON;
+    ASSERT_EQ(::tcsetattr(other, TCSANOW, &found), 0);
+    const ToolRun run = run_tool(device.folder(), "y 3 n\n");
+    EXPECT_EQ(run.output, start + com_question + "\nERROR init COM-port\n" +
+                              "\nWould you like to continue(y,n)? >>");
+    termios now{};
+    ASSERT_EQ(::tcgetattr(other, &now), 0);
+    EXPECT_EQ(now.c_lflag, found.c_lflag);
+    ::close(other);
+    EXPECT_TRUE(device.frames().empty());
 }
 
 TEST_F(UpgradeTool, EndsWithoutTouchingThePort) {
