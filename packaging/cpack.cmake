@@ -29,6 +29,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The Debian revision after the version, from the latest entry of packaging/changelog.
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${VARDEN_PACKAGE_RELEASE})
 # The Qt 6 and C++ library dependencies come from the programs themselves (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's "Courier new" text takes Liberation Mono's metrics.

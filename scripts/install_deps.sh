@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick fonts-liberation tmux
     clang-14 libclang-rt-14-dev
-    dpkg-dev desktop-file-utils man-db
+    dpkg-dev desktop-file-utils man-db lintian appstream
 )
 
 missing=()

@@ -90,7 +90,11 @@ fi
 
 folder=build-package
 rm -f "$folder"/*.deb
+# Built with the hardening flags of Debian's own packages.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     -DVARDEN_TESTS=OFF -DVARDEN_BENCH=OFF >/dev/null
 cmake --build "$folder" -j2
 (cd "$folder" && cpack -G DEB)
@@ -104,6 +108,17 @@ if grep -E '(_test|bench|fuzz)' <<<"$files"; then
     fail "test programs in the package"
 fi
 echo "package_test: $package ($name $version): $(dpkg-deb -f "$package" Depends)"
+# Lintian: no error and no warning; the informational notes are shown.
+lintian --fail-on error,warning --display-info "$package" ||
+    fail "lintian finds errors or warnings in $package"
+# The AppStream metainfo, one per window program, with the menu entry and icon it names.
+tree=$(mktemp -d)
+dpkg-deb -x "$package" "$tree"
+metainfo=$(grep -c '^/usr/share/metainfo/.*\.metainfo\.xml$' <<<"$files") || true
+[ "$metainfo" -eq 2 ] || fail "$metainfo AppStream metainfo files, not one per window program"
+appstreamcli validate-tree --no-net --pedantic "$tree" ||
+    fail "the AppStream metainfo in $package does not validate"
+rm -rf "$tree"
 
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get install -y "./$package"
@@ -115,7 +130,7 @@ remove_package() {
 trap remove_package EXIT
 
 while read -r program; do
-    [ "$("$program" --version)" = "${program##*/} $version" ] || fail "$program --version"
+    [ "$("$program" --version)" = "${program##*/} ${version%-*}" ] || fail "$program --version"
 done < <(grep -E '^/usr/bin/[^/]+$' <<<"$files")
 echo "package_test: $(ornivex_upgrade --version)"
 [[ $(varden_sim --help) == "usage: varden_sim "* ]] || fail "varden_sim --help"
