@@ -26,6 +26,10 @@ QPainter* ClassSimpleGraphics::begin_draw() {
         // leaves unpainted is the frame of a header cell.
         image_ = QImage(width_, height_, QImage::Format_RGB32);
         image_.fill(Qt::black);
+        // From now on the widget covers its whole rectangle with the image: a repaint need not
+        // paint the window background and the controls beneath it first.
+        if (window)
+            window->setAttribute(Qt::WA_OpaquePaintEvent);
     }
     painter_ = std::make_unique<QPainter>(&image_);
     if (has_pen_)
