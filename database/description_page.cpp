@@ -6,6 +6,7 @@
 #include "database/table_editor.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "shell/pages.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
@@ -41,26 +42,25 @@ void show_message(int result, const std::string& message) {
 
 void enter_new_name() {
     const std::string typed = db_name_edit ? db_name_edit->get_text().str() : std::string();
-    const std::string file_name = typed + ".dnl";
-    const NewDbFileStep step = new_db_file_step(
-        typed, db_overwrite_candidate, file_exists(path_in(working_folder, file_name)) == 1);
-    switch (step) {
-    case NewDbFileStep::nothing: return;
-    case NewDbFileStep::refused:
+    const std::string file_name = typed + description_extension;
+    switch (new_name_step(typed, file_exists(path_in(working_folder, file_name)) == 1,
+                          db_overwrite_candidate)) {
+    case NewNameStep::nothing: return;
+    case NewNameStep::refuse:
         show_status_error(TextString(std::string_view(refused_name_message(typed))));
         return;
-    case NewDbFileStep::ask_overwrite:
+    case NewNameStep::ask_overwrite:
         db_overwrite_candidate = typed;
         show_status_error(TextString(std::string_view(overwrite_question_text(typed))));
         return;
-    case NewDbFileStep::create: break;
+    case NewNameStep::create: break;
     }
     std::string message;
     if (!create_empty_description(path_in(working_folder, file_name), file_name, message)) {
         show_status_error(TextString(std::string_view(message)));
         return;
     }
-    if (add_db_file_name(db_file_names, typed) == 1 && db_file_list)
+    if (add_listed_name(db_file_names, typed) == 1 && db_file_list)
         db_file_list->add_item(TextString(std::string_view(typed)));
     show_status_error("");
     close_name_edit();

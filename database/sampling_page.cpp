@@ -7,6 +7,7 @@
 #include "database/table_editor.h"
 #include "database/transfer_buttons.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "shell/pages.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
@@ -55,7 +56,7 @@ std::vector<TextString> texts_of(const std::vector<std::string>& names) {
 }
 
 void build_file_list() {
-    db_file_names = db_file_names_of(list_folder("."));
+    db_file_names = listed_names(list_folder("."), description_extension);
     db_file_list = main_window->add_filled_list_box(15, 160, 265, 350, texts_of(db_file_names), 0,
                                                     nullptr, &font_oem, list_style_scroll_always);
     add_to_both(db_file_list);

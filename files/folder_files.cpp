@@ -32,11 +32,6 @@ bool write_all(int descriptor, const std::uint8_t* bytes, std::size_t size) {
 
 } // namespace
 
-bool is_acceptable_file_name(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
-}
-
 std::string path_in(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // Every text file the program writes ends its lines with CR LF, so that files move between
@@ -14,11 +13,6 @@ inline constexpr const char* line_end = "\r\n";
 
 // What a file's name takes while it is written, before it is renamed to its own name.
 inline constexpr const char* temporary_suffix = ".tmp";
-
-// The one rule for every name the user types for a new file (DB and RES files): refused when
-// it is empty, "." or "..", or contains "/" or a zero byte, so that no file outside the
-// working folder is ever created.
-bool is_acceptable_file_name(std::string_view name);
 
 // `folder` + "/" + `name`.
 std::string path_in(const std::string& folder, const std::string& name);

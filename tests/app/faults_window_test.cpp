@@ -16,6 +16,7 @@
 #include "database/sampling_control.h"
 #include "database/transfer_buttons.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "shell/connection.h"
 #include "shell/status_line.h"
 #include "tests/app/window_fixture.h"
@@ -330,9 +331,9 @@ TEST_F(FaultsWindowTest, StartUpWithThousandsOfOddlyNamedFiles) {
     close_current_port();
     ASSERT_EQ(start_program(), 1);
     EXPECT_EQ(main_loop_pass(false), 1);
-    ASSERT_EQ(db_file_names.size(), static_cast<std::size_t>(db_file_names_capacity));
+    ASSERT_EQ(db_file_names.size(), listed_names_capacity);
     EXPECT_EQ(db_file_names.front(), "a_name_of_far_more_than_thirty");
-    EXPECT_EQ(res_names.size(), res_name_capacity);
+    EXPECT_EQ(res_names.size(), listed_names_capacity);
     EXPECT_EQ(memory_dump_counter, 1500);
     EXPECT_EQ(folder_contents(work).size(), before.size()); // ZELK_CON.TMP was there already
 
