@@ -6,6 +6,7 @@
 #include "files/folder_files.h"
 #include "files/typed_names.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "ui/drawing_kit.h"
@@ -30,7 +31,6 @@ std::array<ClassSimpleGraphics*, result_rule_count> block_rules{};
 
 namespace {
 
-constexpr const char* working_folder = ".";
 constexpr int rules_x = 300;
 constexpr int rules_width = 686;
 constexpr int first_rule_y = 148;

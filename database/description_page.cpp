@@ -8,6 +8,7 @@
 #include "files/folder_files.h"
 #include "files/typed_names.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "ui/controls.h"
@@ -18,8 +19,6 @@ int db_name_entry_open = 0;
 std::string db_overwrite_candidate;
 
 namespace {
-
-const std::string working_folder = ".";
 
 // The tokens of the loaded file that made no row: the next save writes them back.
 std::vector<std::string> kept_tokens;

@@ -9,6 +9,7 @@
 #include "link/commands.h"
 #include "link/frames.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "traffic/sample_files.h"
@@ -38,9 +39,6 @@ int accept_pressed = 0;
 int reject_pressed = 0;
 
 namespace {
-
-// Sample files are kept in the working folder.
-const std::string working_folder = ".";
 
 // The beep follows a short pause, so that it is heard after the device's own sound.
 constexpr unsigned long prompt_beep_delay_ms = 500;

@@ -9,6 +9,7 @@
 #include "files/folder_files.h"
 #include "files/typed_names.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "ui/drawing_kit.h"
@@ -56,7 +57,7 @@ std::vector<TextString> texts_of(const std::vector<std::string>& names) {
 }
 
 void build_file_list() {
-    db_file_names = listed_names(list_folder("."), description_extension);
+    db_file_names = listed_names(list_folder(working_folder), description_extension);
     db_file_list = main_window->add_filled_list_box(15, 160, 265, 350, texts_of(db_file_names), 0,
                                                     nullptr, &font_oem, list_style_scroll_always);
     add_to_both(db_file_list);

@@ -5,6 +5,7 @@
 #include "database/sample_names.h"
 #include "files/folder_files.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "ui/controls.h"
 
@@ -20,9 +21,6 @@ std::string current_ext;
 std::string current_nominal;
 
 namespace {
-
-// The sample files are looked for in the working folder.
-const std::string working_folder = ".";
 
 std::string row_text(int index) {
     return db_table_list ? db_table_list->item_text(index).str() : std::string();

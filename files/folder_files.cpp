@@ -69,6 +69,13 @@ std::string listing_name(const std::string& file_name) {
     return file_name.substr(0, std::min<std::size_t>(file_name.find('.'), 30));
 }
 
+int leading_number(std::string_view name, int ceiling) {
+    long long value = 0;
+    for (std::size_t at = 0; at < name.size() && name[at] >= '0' && name[at] <= '9'; ++at)
+        value = std::min<long long>(value * 10 + (name[at] - '0'), ceiling);
+    return static_cast<int>(value);
+}
+
 int file_exists(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) ? 1 : 0;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Every text file the program writes ends its lines with CR LF, so that files move between
@@ -27,6 +28,10 @@ std::vector<std::string> names_with_extension(const std::vector<std::string>& na
 
 // A listed file's name as the lists show it: up to its first ".", at most 30 characters.
 std::string listing_name(const std::string& file_name);
+
+// The number a file's name begins with: its leading decimal digits (0 when there are none),
+// saturating at `ceiling`.
+int leading_number(std::string_view name, int ceiling);
 
 // 1 when `path` names an existing file.
 int file_exists(const std::string& path);
