@@ -13,8 +13,6 @@
 #include "shell/status_line.h"
 #include "ui/controls.h"
 
-ClassPushButton* new_db_file_button = nullptr;
-ClassEditString* db_name_edit = nullptr;
 int db_name_entry_open = 0;
 std::string db_overwrite_candidate;
 
@@ -40,7 +38,8 @@ void show_message(int result, const std::string& message) {
 }
 
 void enter_new_name() {
-    const std::string typed = db_name_edit ? db_name_edit->get_text().str() : std::string();
+    const std::string typed =
+        db_area.db_name_edit ? db_area.db_name_edit->get_text().str() : std::string();
     const std::string file_name = typed + description_extension;
     switch (new_name_step(typed, file_exists(path_in(working_folder, file_name)) == 1,
                           db_overwrite_candidate)) {
@@ -59,8 +58,8 @@ void enter_new_name() {
         show_status_error(TextString(std::string_view(message)));
         return;
     }
-    if (add_listed_name(db_file_names, typed) == 1 && db_file_list)
-        db_file_list->add_item(TextString(std::string_view(typed)));
+    if (add_listed_name(db_file_names, typed) == 1 && db_area.db_file_list)
+        db_area.db_file_list->add_item(TextString(std::string_view(typed)));
     show_status_error("");
     close_name_edit();
 }
@@ -98,11 +97,11 @@ void save_db_file() {
 }
 
 void new_description_file() {
-    if (new_db_file_button)
-        new_db_file_button->show(false);
-    if (db_name_edit) {
-        db_name_edit->show(true);
-        db_name_edit->take_focus();
+    if (db_area.new_db_file_button)
+        db_area.new_db_file_button->show(false);
+    if (db_area.db_name_edit) {
+        db_area.db_name_edit->show(true);
+        db_area.db_name_edit->take_focus();
     }
     db_name_entry_open = 1;
     db_overwrite_candidate.clear();
@@ -119,7 +118,7 @@ bool db_page_key(int key) {
 }
 
 void on_db_file_selected() {
-    const int index = db_file_list ? db_file_list->last_selection : -1;
+    const int index = db_area.db_file_list ? db_area.db_file_list->last_selection : -1;
     close_name_edit();
     show_db_name(index >= 0 && static_cast<std::size_t>(index) < db_file_names.size()
                      ? TextString(std::string_view(db_file_names[static_cast<std::size_t>(index)]))
@@ -130,7 +129,7 @@ void on_db_file_selected() {
 }
 
 void reload_database_table() {
-    load_db_file(db_file_list ? db_file_list->highest_selected_index() : -1);
+    load_db_file(db_area.db_file_list ? db_area.db_file_list->highest_selected_index() : -1);
     fill_database_table();
     on_database_row_selected();
 }

@@ -172,9 +172,9 @@ protected:
     // write.
     bool sample_not_written() {
         click_tab_slot(tab_sampling);
-        db_table_list->select_index(0);
+        db_area.db_table_list->select_index(0);
         watch_lists();
-        main_window->dispatch_command(command_word(sampling_button->id, notify_clicked), 0);
+        main_window->dispatch_command(command_word(db_area.sampling_button->id, notify_clicked), 0);
         return sampling_on == 1 &&
                device_sends_until_error("send-sample 13 4", "Can't write USD.OLD_100_1_4.bin");
     }

@@ -300,8 +300,8 @@ TEST_F(WindowTest, ControlsHoldTheirStartUpContents) {
     EXPECT_EQ(mode_list->highest_selected_index(), 0);
 
     // The database table holds 120 rows, row 0 selected; the first side button is checked.
-    EXPECT_EQ(db_table_list->item_count(), 120);
-    EXPECT_EQ(db_table_list->highest_selected_index(), 0);
+    EXPECT_EQ(db_area.db_table_list->item_count(), 120);
+    EXPECT_EQ(db_area.db_table_list->highest_selected_index(), 0);
     auto* first_side = dynamic_cast<ClassRadioButton*>(find("side radio button"));
     ASSERT_NE(first_side, nullptr);
     EXPECT_EQ(first_side->check_state(), 1);

@@ -77,7 +77,7 @@ bool visible(const ClassControl* control) {
 }
 
 std::string row(int index) {
-    return db_table_list->item_text(index).str();
+    return db_area.db_table_list->item_text(index).str();
 }
 
 std::string side_column(int index, int side) {
@@ -94,10 +94,10 @@ public:
     explicit PromptAnswer(bool accept) {
         timer_.setInterval(20);
         QObject::connect(&timer_, &QTimer::timeout, [this, accept] {
-            if (!visible(accept_push_button))
+            if (!visible(db_area.accept_push_button))
                 return;
             ++prompts;
-            click(accept ? accept_push_button : reject_push_button);
+            click(accept ? db_area.accept_push_button : db_area.reject_push_button);
         });
         timer_.start();
     }
@@ -146,10 +146,10 @@ protected:
         ASSERT_EQ(connected, 1);
         click_tab_slot(4);
         ASSERT_EQ(current_mode, page_sampling);
-        ASSERT_TRUE(visible(sampling_button));
-        db_table_list->select_index(row_index);
+        ASSERT_TRUE(visible(db_area.sampling_button));
+        db_area.db_table_list->select_index(row_index);
         watch_lists();
-        click(sampling_button);
+        click(db_area.sampling_button);
         ASSERT_EQ(sampling_on, 1);
     }
 
@@ -184,8 +184,8 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     restart_program();
     start_sampling_on_row(0);
     EXPECT_EQ(count_code(1), 1);
-    EXPECT_TRUE(visible(side_buttons[0]));
-    EXPECT_TRUE(visible(delete_last_sample_button));
+    EXPECT_TRUE(visible(db_area.side_buttons[0]));
+    EXPECT_TRUE(visible(db_area.delete_last_sample_button));
     EXPECT_EQ(mark(0, 1), '*');
     EXPECT_EQ(mark(0, 2), ' ');
 
@@ -201,7 +201,7 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     EXPECT_TRUE(panel_shows_colour(last_sample_panel, colour_blue));
 
     // Side 2 chosen while sampling: the mark moves and the next sample is a Side2 file.
-    static_cast<QAbstractButton*>(side_buttons[1]->window)->click();
+    static_cast<QAbstractButton*>(db_area.side_buttons[1]->window)->click();
     EXPECT_EQ(mark(0, 1), ' ');
     EXPECT_EQ(mark(0, 2), '*');
     ASSERT_TRUE(deliver("send-sample 7 4"));
@@ -209,20 +209,20 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     EXPECT_EQ(side_column(0, 2), "  *     1");
 
     // Another row while sampling: the marks follow it, the edit fields show it.
-    db_table_list->select_index(1);
+    db_area.db_table_list->select_index(1);
     watch_lists();
     EXPECT_EQ(mark(0, 2), ' ');
     EXPECT_EQ(mark(1, 2), '*');
-    EXPECT_EQ(name_edit->get_text().str(), "EUR");
-    EXPECT_EQ(nominal_edit->get_text().str(), "5");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "EUR");
+    EXPECT_EQ(db_area.nominal_edit->get_text().str(), "5");
 
     // Stop: every mark is cleared and the sampling-only controls go.
-    click(sampling_button);
+    click(db_area.sampling_button);
     EXPECT_EQ(count_code(2), 1);
     EXPECT_EQ(sampling_on, 0);
     EXPECT_EQ(mark(1, 2), ' ');
-    EXPECT_FALSE(visible(side_buttons[0]));
-    EXPECT_FALSE(visible(delete_last_sample_button));
+    EXPECT_FALSE(visible(db_area.side_buttons[0]));
+    EXPECT_FALSE(visible(db_area.delete_last_sample_button));
     // While sampling is off a sample buffer is dropped without a reply.
     ASSERT_EQ(device.command("send-sample 7 5"), 1);
     run_passes_until([] { return false; }, 400);
@@ -238,18 +238,18 @@ TEST_F(SamplingWindowTest, ADeviceThatRefusesToStartOrStopChangesNothing) {
     // Three refusals leave everything as it was, with the device's error.
     const auto refused = [this](int code, int sampling_before, const char* label, char row_mark) {
         ASSERT_EQ(device.command("result " + std::to_string(code) + " 4"), 1);
-        click(sampling_button);
+        click(db_area.sampling_button);
         EXPECT_EQ(count_code(code), 3);
         EXPECT_EQ(sampling_on, sampling_before);
-        EXPECT_EQ(sampling_button->label.str(), label);
-        EXPECT_EQ(visible(side_buttons[0]), sampling_before == 1);
+        EXPECT_EQ(db_area.sampling_button->label.str(), label);
+        EXPECT_EQ(visible(db_area.side_buttons[0]), sampling_before == 1);
         EXPECT_EQ(mark(0, 1), row_mark);
         EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
         EXPECT_EQ(status_text().str(), "COM-bufer of ZELK is full");
     };
     refused(1, 0, "Start sampling", ' ');
     ASSERT_EQ(device.command("reset 1"), 1);
-    click(sampling_button);
+    click(db_area.sampling_button);
     ASSERT_EQ(sampling_on, 1);
     refused(2, 1, "Stop sampling", '*');
 }
@@ -265,14 +265,14 @@ TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
     EXPECT_EQ(bin_file_count(), 0);
 
     // Row 1 holds no banknote: "Wrong NAME/NOMINAL".
-    db_table_list->select_index(1);
+    db_area.db_table_list->select_index(1);
     watch_lists();
     ASSERT_TRUE(deliver("send-sample 1 2"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Wrong NAME/NOMINAL");
 
     // A name without a nominal: "Wrong NOMINAL"; nothing is stored either.
-    name_edit->set_text("eur");
+    db_area.name_edit->set_text("eur");
     main_loop_pass(false);
     EXPECT_EQ(row(1).substr(9, 3), "EUR");
     ASSERT_TRUE(deliver("send-sample 1 3"));
@@ -288,8 +288,8 @@ TEST_F(SamplingWindowTest, AFarImageIsStoredOnlyWhenAccepted) {
         EXPECT_EQ(refuse.prompts, 1);
     }
     EXPECT_FALSE(exists("USD_100_1_11.bin"));
-    EXPECT_FALSE(visible(accept_push_button));
-    EXPECT_TRUE(visible(delete_last_sample_button));
+    EXPECT_FALSE(visible(db_area.accept_push_button));
+    EXPECT_TRUE(visible(db_area.delete_last_sample_button));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Wrong image of banknote");
 
@@ -323,7 +323,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
     int wakes_while_waiting = 0;
     answer.setInterval(10);
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (!visible(accept_push_button))
+        if (!visible(db_area.accept_push_button))
             return;
         if (ticks == 0) {
             device.command("send-result 1 EUR:1:5");
@@ -332,7 +332,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
         }
         if (++ticks == 30) {
             wakes_while_waiting = wakes;
-            click(reject_push_button);
+            click(db_area.reject_push_button);
         }
     });
     answer.start();
@@ -340,7 +340,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
     EXPECT_EQ(ticks, 30);
     // A spinning prompt wakes thousands of times; the timer alone wakes it about 30 times.
     EXPECT_LT(wakes_while_waiting, 100);
-    EXPECT_EQ(name_edit->get_text().str(), "USD");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "USD");
     // The result waited in the driver and is read once the prompt is gone.
     EXPECT_TRUE(run_passes_until(
         [results_before] { return results_list->item_count() == results_before + 2; }));
@@ -351,7 +351,7 @@ TEST_F(SamplingWindowTest, ClosingTheWindowDuringThePromptRefusesTheSample) {
     QTimer closer;
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [] {
-        if (visible(accept_push_button))
+        if (visible(db_area.accept_push_button))
             main_window->window->close();
     });
     closer.start();
@@ -372,7 +372,7 @@ TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
     ASSERT_TRUE(deliver("send-sample 2 2"));
     EXPECT_EQ(side_column(0, 1), "  *     2");
 
-    click(delete_last_sample_button);
+    click(db_area.delete_last_sample_button);
     EXPECT_FALSE(exists("USD_100_1_2.bin"));
     EXPECT_TRUE(exists("USD_100_1_1.bin"));
     EXPECT_EQ(last_sample_name, "");
@@ -380,7 +380,7 @@ TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
     EXPECT_EQ(status_text().str(), "Deleted USD_100_1_2.bin");
 
-    click(delete_last_sample_button);
+    click(db_area.delete_last_sample_button);
     EXPECT_TRUE(exists("USD_100_1_1.bin"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Could not delete ");
@@ -439,18 +439,18 @@ TEST_F(SamplingWindowTest, StoredSampleRequestsWalkTheListingToItsEnd) {
 TEST_F(SamplingWindowTest, TheDeviceEndingTheConnectedStateStopsSampling) {
     write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
-    const long lamp_off = panel_pixel(sampling_indicator, 8, 8);
+    const long lamp_off = panel_pixel(db_area.sampling_indicator, 8, 8);
     start_sampling_on_row(0);
-    EXPECT_NE(panel_pixel(sampling_indicator, 8, 8), lamp_off);
+    EXPECT_NE(panel_pixel(db_area.sampling_indicator, 8, 8), lamp_off);
     ASSERT_EQ(mark(0, 1), '*');
     ASSERT_EQ(device.command("end-connected"), 1);
     ASSERT_TRUE(run_passes_until([] { return connected == 0; }));
     EXPECT_EQ(sampling_on, 0);
     EXPECT_EQ(count_code(2), 1); // the stop of the SAMPLING page's disconnect
     EXPECT_EQ(mark(0, 1), ' ');
-    EXPECT_FALSE(visible(sampling_button));
-    EXPECT_FALSE(visible(delete_last_sample_button));
-    EXPECT_EQ(panel_pixel(sampling_indicator, 8, 8), lamp_off);
+    EXPECT_FALSE(visible(db_area.sampling_button));
+    EXPECT_FALSE(visible(db_area.delete_last_sample_button));
+    EXPECT_EQ(panel_pixel(db_area.sampling_indicator, 8, 8), lamp_off);
 }
 
 // Typing rows with the display-alphabet check, saving, and loading the file again.
@@ -461,11 +461,11 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     click_tab_slot(4);
     ASSERT_EQ(current_mode, page_sampling);
 
-    name_edit->set_text("usd");
-    ext_edit->set_text("old");
-    nominal_edit->set_text("100");
+    db_area.name_edit->set_text("usd");
+    db_area.ext_edit->set_text("old");
+    db_area.nominal_edit->set_text("100");
     main_loop_pass(false);
-    EXPECT_EQ(name_edit->get_text().str(), "usd"); // the field keeps what was typed
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "usd"); // the field keeps what was typed
     EXPECT_EQ(current_name, "USD");
     EXPECT_EQ(row(0).substr(9, 3), "USD");
     EXPECT_EQ(row(0).substr(16, 3), "OLD");
@@ -473,20 +473,20 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     EXPECT_EQ(side_column(0, 1), "        1");
 
     // Characters the device cannot show are refused: the field returns to its text.
-    name_edit->set_text("usg");
-    nominal_edit->set_text("10a");
+    db_area.name_edit->set_text("usg");
+    db_area.nominal_edit->set_text("10a");
     main_loop_pass(false);
-    EXPECT_EQ(name_edit->get_text().str(), "USD");
-    EXPECT_EQ(nominal_edit->get_text().str(), "100");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "USD");
+    EXPECT_EQ(db_area.nominal_edit->get_text().str(), "100");
     EXPECT_EQ(row(0).substr(9, 3), "USD");
 
-    db_table_list->select_index(1);
+    db_area.db_table_list->select_index(1);
     watch_lists();
-    name_edit->set_text("eur");
-    nominal_edit->set_text("5");
+    db_area.name_edit->set_text("eur");
+    db_area.nominal_edit->set_text("5");
     main_loop_pass(false);
 
-    click(new_db_file_button); // an open name entry is closed by the save
+    click(db_area.new_db_file_button); // an open name entry is closed by the save
     const auto save_button = [] {
         for (ControlNode* node = main_window->controls; node; node = node->next) {
             auto* button = dynamic_cast<ClassPushButton*>(node->control);
@@ -496,7 +496,7 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
         return static_cast<ClassPushButton*>(nullptr);
     }();
     click(save_button);
-    EXPECT_FALSE(visible(db_name_edit));
+    EXPECT_FALSE(visible(db_area.db_name_edit));
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
     EXPECT_EQ(status_text().str(), "SHOP.dnl file is saved");
@@ -509,15 +509,15 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     EXPECT_EQ(row(0).substr(0, 31), "    1    USD    OLD        100 ");
     EXPECT_EQ(row(1).substr(0, 31), "    2    EUR" + std::string(17, ' ') + "5 ");
     EXPECT_EQ(side_column(0, 1), "        1");
-    EXPECT_EQ(name_edit->get_text().str(), "USD");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "USD");
     EXPECT_EQ(mc_percent, 0);
 
     // A save that cannot be written leaves the file as it was.
     std::filesystem::create_directory("SHOP.dnl.tmp");
-    db_table_list->select_index(2);
+    db_area.db_table_list->select_index(2);
     watch_lists();
-    name_edit->set_text("ab");
-    nominal_edit->set_text("20");
+    db_area.name_edit->set_text("ab");
+    db_area.nominal_edit->set_text("20");
     main_loop_pass(false);
     click(save_button);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
@@ -529,48 +529,48 @@ TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
     write_text("OLD.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     click_tab_slot(4);
-    ASSERT_EQ(db_file_list->item_count(), 1);
+    ASSERT_EQ(db_area.db_file_list->item_count(), 1);
 
     // Refused names create nothing; the entry stays open.
-    click(new_db_file_button);
-    ASSERT_TRUE(visible(db_name_edit));
-    EXPECT_FALSE(visible(new_db_file_button));
+    click(db_area.new_db_file_button);
+    ASSERT_TRUE(visible(db_area.db_name_edit));
+    EXPECT_FALSE(visible(db_area.new_db_file_button));
     for (const char* name : {"a/b", ".", ".."}) {
-        db_name_edit->set_text(name);
+        db_area.db_name_edit->set_text(name);
         press_key(Qt::Key_Return);
-        EXPECT_TRUE(visible(db_name_edit)) << name;
+        EXPECT_TRUE(visible(db_area.db_name_edit)) << name;
         EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error)) << name;
     }
     EXPECT_FALSE(std::filesystem::exists("a"));
-    EXPECT_EQ(db_file_list->item_count(), 1);
+    EXPECT_EQ(db_area.db_file_list->item_count(), 1);
 
-    db_name_edit->set_text("NEW");
+    db_area.db_name_edit->set_text("NEW");
     press_key(Qt::Key_Return);
     EXPECT_TRUE(exists("NEW.dnl"));
     EXPECT_EQ(file_text("NEW.dnl"), "");
-    EXPECT_FALSE(visible(db_name_edit));
-    EXPECT_EQ(db_file_list->item_text(1).str(), "NEW");
+    EXPECT_FALSE(visible(db_area.db_name_edit));
+    EXPECT_EQ(db_area.db_file_list->item_text(1).str(), "NEW");
 
     // An existing name: the first Enter asks, the second overwrites; the list keeps one entry.
-    click(new_db_file_button);
-    db_name_edit->set_text("OLD");
+    click(db_area.new_db_file_button);
+    db_area.db_name_edit->set_text("OLD");
     press_key(Qt::Key_Return);
-    EXPECT_TRUE(visible(db_name_edit));
+    EXPECT_TRUE(visible(db_area.db_name_edit));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(file_text("OLD.dnl"), "COR=0\r\n;USD_100_1\r\n");
     press_key(Qt::Key_Return);
-    EXPECT_FALSE(visible(db_name_edit));
+    EXPECT_FALSE(visible(db_area.db_name_edit));
     EXPECT_EQ(file_text("OLD.dnl"), "");
-    EXPECT_EQ(db_file_list->item_count(), 2);
+    EXPECT_EQ(db_area.db_file_list->item_count(), 2);
 
     // Reopening forgets the question; Esc closes without creating anything.
-    click(new_db_file_button);
-    db_name_edit->set_text("NEW");
+    click(db_area.new_db_file_button);
+    db_area.db_name_edit->set_text("NEW");
     press_key(Qt::Key_Return);
-    EXPECT_TRUE(visible(db_name_edit));
+    EXPECT_TRUE(visible(db_area.db_name_edit));
     press_key(Qt::Key_Escape);
-    EXPECT_FALSE(visible(db_name_edit));
-    EXPECT_TRUE(visible(new_db_file_button));
+    EXPECT_FALSE(visible(db_area.db_name_edit));
+    EXPECT_TRUE(visible(db_area.new_db_file_button));
 }
 
 TEST_F(SamplingWindowTest, MissingDescriptionGivesNumberedBlankRowsAndKeepsTheCorrection) {
@@ -599,17 +599,17 @@ TEST_F(SamplingWindowTest, TokensThatMakeNoRowAreNamedAndSurviveTheSave) {
 
 TEST_F(SamplingWindowTest, McButtonStepsThroughItsCycleAndStaysHidden) {
     click_tab_slot(4);
-    EXPECT_FALSE(visible(mc_button));
-    click(mc_button);
+    EXPECT_FALSE(visible(db_area.mc_button));
+    click(db_area.mc_button);
     EXPECT_EQ(mc_percent, 2);
-    EXPECT_EQ(mc_button->label.str(), "MC=2");
+    EXPECT_EQ(db_area.mc_button->label.str(), "MC=2");
     for (int press = 0; press < 10; ++press)
-        click(mc_button);
+        click(db_area.mc_button);
     EXPECT_EQ(mc_percent, 0);
-    EXPECT_EQ(mc_button->label.str(), "MC=0");
+    EXPECT_EQ(db_area.mc_button->label.str(), "MC=0");
     // An uploaded database may carry a value outside the cycle: the button leaves it.
     mc_percent = 7;
-    click(mc_button);
+    click(db_area.mc_button);
     EXPECT_EQ(mc_percent, 7);
-    EXPECT_EQ(mc_button->label.str(), "MC=0");
+    EXPECT_EQ(db_area.mc_button->label.str(), "MC=0");
 }
