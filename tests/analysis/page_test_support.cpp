@@ -8,14 +8,6 @@
 #include <iterator>
 #include <sys/stat.h>
 
-void PageTest::restart_program() {
-    exit_sequence();
-    select_port(1);
-    close_current_port();
-    current_mode = page_analysis;
-    ASSERT_EQ(start_program(), 1);
-}
-
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()),

@@ -12,8 +12,6 @@
 
 class PageTest : public WindowTest {
 protected:
-    // Ends the program and starts it again in the device's folder.
-    void restart_program();
     // Lets the device send a script line's message and runs the loop until `done` holds. The
     // device waits for the line to take the message, so it is driven from a thread of its own
     // while the loop reads.

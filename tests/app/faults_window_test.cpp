@@ -85,13 +85,7 @@ protected:
         ASSERT_EQ(::mount("tmpfs", work.c_str(), "tmpfs", 0, "size=40m"), 0) << errno;
         write_sample_database(work);
         std::filesystem::create_symlink(device.link_path(), work + "/COM1");
-        folder = std::make_unique<WorkingFolder>(work);
-        select_port(1);
-        close_current_port();
-        current_mode = page_analysis;
-        connected = 0;
-        sampling_on = 0;
-        ASSERT_EQ(start_program(), 1);
+        ASSERT_NO_FATAL_FAILURE(start_in(work));
         ASSERT_EQ(selected_db_file_name(), "EURO.dnl");
     }
 
@@ -327,9 +321,7 @@ TEST_F(FaultsWindowTest, StartUpWithThousandsOfOddlyNamedFiles) {
     }
     const std::map<std::string, std::string> before = folder_contents(work);
 
-    select_port(1);
-    close_current_port();
-    ASSERT_EQ(start_program(), 1);
+    ASSERT_NO_FATAL_FAILURE(start_here());
     EXPECT_EQ(main_loop_pass(false), 1);
     ASSERT_EQ(db_file_names.size(), listed_names_capacity);
     EXPECT_EQ(db_file_names.front(), "a_name_of_far_more_than_thirty");

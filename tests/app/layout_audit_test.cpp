@@ -378,7 +378,7 @@ TEST_F(WindowTest, StartUpScansFillTheListsFromTheWorkingFolder) {
     write_file(folder_path + "/ROAD.dnl", "COR=0\r\n;USD.OLD_100_1\r\n");
     write_file(folder_path + "/A.dnl", "COR=0\r\n");
 
-    ASSERT_EQ(start_program(), 1);
+    ASSERT_NO_FATAL_FAILURE(start_here());
     const std::vector<ClassControl*> controls = controls_in_list_order();
     const std::vector<Expected> expected = expected_inventory();
     ASSERT_EQ(controls.size(), expected.size());

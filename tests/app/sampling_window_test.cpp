@@ -114,13 +114,7 @@ protected:
     // Start-up reads the description files and the stored samples: the program starts again
     // over the files the test has written.
     void restart_program() {
-        exit_sequence();
-        select_port(1);
-        close_current_port();
-        current_mode = page_analysis;
-        connected = 0;
-        sampling_on = 0;
-        ASSERT_EQ(start_program(), 1);
+        ASSERT_NO_FATAL_FAILURE(WindowTest::restart_program());
         frames_before_ = device.frames().size();
     }
 

@@ -24,8 +24,20 @@ private:
 void WindowTest::SetUp() {
     ASSERT_EQ(device.start(1), 1) << "varden_sim did not start (VARDEN_SIM=" << sim_program()
                                   << ")";
-    folder = std::make_unique<WorkingFolder>(device.folder());
-    // The slot of COM1 may still hold the port of an earlier test's device.
+    start_in(device.folder());
+}
+
+void WindowTest::start_in(const std::string& working) {
+    folder = std::make_unique<WorkingFolder>(working);
+    start_here();
+}
+
+void WindowTest::restart_program() {
+    exit_sequence();
+    start_here();
+}
+
+void WindowTest::start_here() {
     select_port(1);
     close_current_port();
     current_mode = page_analysis;

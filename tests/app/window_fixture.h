@@ -22,8 +22,16 @@
 
 class WindowTest : public ::testing::Test {
 protected:
+    // Starts the device as COM1 and the program in the device's folder.
     void SetUp() override;
     void TearDown() override;
+
+    // The start-up every window test uses: `working` becomes the working folder, the slot of
+    // COM1 lets go of the port of an earlier test's device, and the program starts as the
+    // user starts it.
+    void start_in(const std::string& working);
+    // Ends the program and starts it again in the same folder, over the files placed there.
+    void restart_program();
 
     // The command codes recorded by the device so far, in order.
     std::vector<int> recorded_codes() const;
@@ -36,6 +44,9 @@ protected:
     // Selects slot `slot` of the mode list as a click on a tab does (the list first gains
     // the focus) and lets the loop look at the lists.
     void click_tab_slot(int slot);
+
+    // The same start in the working folder as it is, after exit_sequence.
+    void start_here();
 
     SimulatedDevice device;
     std::unique_ptr<WorkingFolder> folder;

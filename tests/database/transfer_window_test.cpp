@@ -45,13 +45,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(device.start(1), 1) << "varden_sim did not start";
         write_sample_database(device.folder());
-        folder = std::make_unique<WorkingFolder>(device.folder());
-        select_port(1);
-        close_current_port();
-        current_mode = page_analysis;
-        connected = 0;
-        sampling_on = 0;
-        ASSERT_EQ(start_program(), 1);
+        ASSERT_NO_FATAL_FAILURE(start_in(device.folder()));
         ASSERT_EQ(selected_db_file_name(), "EURO.dnl");
     }
 
