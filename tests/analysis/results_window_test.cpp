@@ -6,7 +6,7 @@
 #include "files/file_texts.h"
 #include "files/typed_names.h"
 #include "shell/status_line.h"
-#include "tests/analysis/page_test_support.h"
+#include "tests/support/window_fixture.h"
 
 #include <QListWidget>
 #include <QScrollBar>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using ResultsPageTest = PageTest;
+using ResultsPageTest = WindowTest;
 
 std::vector<std::string> table_lines() {
     std::vector<std::string> lines;

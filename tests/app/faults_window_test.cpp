@@ -19,8 +19,8 @@
 #include "files/typed_names.h"
 #include "shell/connection.h"
 #include "shell/status_line.h"
-#include "tests/app/window_fixture.h"
 #include "tests/database/sample_database.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/upload_control.h"
 
 #include <atomic>

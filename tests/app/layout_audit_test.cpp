@@ -3,7 +3,7 @@
 // page shows.
 #include "database/database_area.h"
 #include "shell/connection.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/dump_files.h"
 
 #include <QComboBox>
@@ -214,10 +214,6 @@ std::string label_of(ClassControl* control) {
     if (auto* button = dynamic_cast<ClassPushButton*>(control))
         return button->label.c_str();
     return {};
-}
-
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 } // namespace

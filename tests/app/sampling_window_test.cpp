@@ -10,36 +10,15 @@
 #include "shell/connection.h"
 #include "shell/status_line.h"
 #include "sim/sample_generator.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/sample_receiver.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
-#include <QKeyEvent>
-#include <QWindow>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace {
-
-std::vector<std::uint8_t> file_bytes(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    read_file_bytes(path, 1 << 20, bytes);
-    return bytes;
-}
-
-std::string file_text(const std::string& path) {
-    std::string text;
-    read_text_file(path, text);
-    return text;
-}
-
-void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<std::uint8_t> sample_bytes(std::uint32_t note, std::uint32_t pass,
                                        SampleKind kind = SampleKind::usual) {
@@ -47,33 +26,11 @@ std::vector<std::uint8_t> sample_bytes(std::uint32_t note, std::uint32_t pass,
     return {buffer.begin(), buffer.end()};
 }
 
-void write_text(const std::string& path, const std::string& text) {
-    write_bytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
 int bin_file_count() {
     const auto names = list_folder(".");
     return static_cast<int>(std::count_if(names.begin(), names.end(), [](const std::string& name) {
         return name.ends_with(".bin");
     }));
-}
-
-bool exists(const std::string& path) {
-    return file_exists(path) == 1;
-}
-
-void click(ClassControl* control) {
-    ASSERT_NE(control, nullptr);
-    main_window->dispatch_command(command_word(control->id, notify_clicked), 0);
-}
-
-void press_key(Qt::Key key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(main_window->window->windowHandle(), &press);
-}
-
-bool visible(const ClassControl* control) {
-    return control && control->window->isVisible();
 }
 
 std::string row(int index) {
@@ -97,7 +54,7 @@ public:
             if (!visible(db_area.accept_push_button))
                 return;
             ++prompts;
-            click(accept ? db_area.accept_push_button : db_area.reject_push_button);
+            click_button(accept ? db_area.accept_push_button : db_area.reject_push_button);
         });
         timer_.start();
     }
@@ -128,22 +85,22 @@ protected:
     // Connects, opens the SAMPLING page, selects `row_index` and starts sampling.
     // Sampling on a row whose ten stored samples form the envelope of the next one.
     void start_sampling_with_ten_samples() {
-        write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+        write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
         for (std::uint32_t pass = 1; pass <= 10; ++pass)
-            write_bytes("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
+            write_file("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
         restart_program();
         start_sampling_on_row(0);
     }
 
     void start_sampling_on_row(int row_index) {
-        click(connect_push_button);
+        click_button(connect_push_button);
         ASSERT_EQ(connected, 1);
         click_tab_slot(4);
         ASSERT_EQ(current_mode, page_sampling);
         ASSERT_TRUE(visible(db_area.sampling_button));
         db_area.db_table_list->select_index(row_index);
         watch_lists();
-        click(db_area.sampling_button);
+        click_button(db_area.sampling_button);
         ASSERT_EQ(sampling_on, 1);
     }
 
@@ -174,7 +131,7 @@ protected:
 };
 
 TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
-    write_text("BANK.dnl", "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
     restart_program();
     start_sampling_on_row(0);
     EXPECT_EQ(count_code(1), 1);
@@ -211,7 +168,7 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     EXPECT_EQ(db_area.nominal_edit->get_text().str(), "5");
 
     // Stop: every mark is cleared and the sampling-only controls go.
-    click(db_area.sampling_button);
+    click_button(db_area.sampling_button);
     EXPECT_EQ(count_code(2), 1);
     EXPECT_EQ(sampling_on, 0);
     EXPECT_EQ(mark(1, 2), ' ');
@@ -221,18 +178,18 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     ASSERT_EQ(device.command("send-sample 7 5"), 1);
     run_passes_until([] { return false; }, 400);
     EXPECT_EQ(count_code(11), 4);
-    EXPECT_FALSE(exists("USD.OLD_100_2_2.bin"));
+    EXPECT_FALSE(file_present("USD.OLD_100_2_2.bin"));
 }
 
 TEST_F(SamplingWindowTest, ADeviceThatRefusesToStartOrStopChangesNothing) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
-    click(connect_push_button);
+    click_button(connect_push_button);
     click_tab_slot(4);
     // Three refusals leave everything as it was, with the device's error.
     const auto refused = [this](int code, int sampling_before, const char* label, char row_mark) {
         ASSERT_EQ(device.command("result " + std::to_string(code) + " 4"), 1);
-        click(db_area.sampling_button);
+        click_button(db_area.sampling_button);
         EXPECT_EQ(count_code(code), 3);
         EXPECT_EQ(sampling_on, sampling_before);
         EXPECT_EQ(db_area.sampling_button->label.str(), label);
@@ -243,13 +200,13 @@ TEST_F(SamplingWindowTest, ADeviceThatRefusesToStartOrStopChangesNothing) {
     };
     refused(1, 0, "Start sampling", ' ');
     ASSERT_EQ(device.command("reset 1"), 1);
-    click(db_area.sampling_button);
+    click_button(db_area.sampling_button);
     ASSERT_EQ(sampling_on, 1);
     refused(2, 1, "Stop sampling", '*');
 }
 
 TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     start_sampling_on_row(0);
 
@@ -281,7 +238,7 @@ TEST_F(SamplingWindowTest, AFarImageIsStoredOnlyWhenAccepted) {
         ASSERT_TRUE(deliver("send-sample 3 11 far"));
         EXPECT_EQ(refuse.prompts, 1);
     }
-    EXPECT_FALSE(exists("USD_100_1_11.bin"));
+    EXPECT_FALSE(file_present("USD_100_1_11.bin"));
     EXPECT_FALSE(visible(db_area.accept_push_button));
     EXPECT_TRUE(visible(db_area.delete_last_sample_button));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
@@ -326,7 +283,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
         }
         if (++ticks == 30) {
             wakes_while_waiting = wakes;
-            click(db_area.reject_push_button);
+            click_button(db_area.reject_push_button);
         }
     });
     answer.start();
@@ -352,30 +309,30 @@ TEST_F(SamplingWindowTest, ClosingTheWindowDuringThePromptRefusesTheSample) {
     ASSERT_EQ(device.command("send-sample 3 11 far"), 1);
     // The pass that ran the prompt reports the closed window; the exit sequence still runs.
     run_passes_until([] { return main_window->close_requested; });
-    EXPECT_FALSE(exists("USD_100_1_11.bin"));
+    EXPECT_FALSE(file_present("USD_100_1_11.bin"));
     EXPECT_EQ(main_loop_pass(false), 0);
     EXPECT_EQ(exit_sequence(), 0);
     EXPECT_EQ(main_window, nullptr);
 }
 
 TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     start_sampling_on_row(0);
     ASSERT_TRUE(deliver("send-sample 2 1"));
     ASSERT_TRUE(deliver("send-sample 2 2"));
     EXPECT_EQ(side_column(0, 1), "  *     2");
 
-    click(db_area.delete_last_sample_button);
-    EXPECT_FALSE(exists("USD_100_1_2.bin"));
-    EXPECT_TRUE(exists("USD_100_1_1.bin"));
+    click_button(db_area.delete_last_sample_button);
+    EXPECT_FALSE(file_present("USD_100_1_2.bin"));
+    EXPECT_TRUE(file_present("USD_100_1_1.bin"));
     EXPECT_EQ(last_sample_name, "");
     EXPECT_EQ(side_column(0, 1), "  *     1");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
     EXPECT_EQ(status_text().str(), "Deleted USD_100_1_2.bin");
 
-    click(db_area.delete_last_sample_button);
-    EXPECT_TRUE(exists("USD_100_1_1.bin"));
+    click_button(db_area.delete_last_sample_button);
+    EXPECT_TRUE(file_present("USD_100_1_1.bin"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Could not delete ");
 
@@ -385,13 +342,13 @@ TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
 }
 
 TEST_F(SamplingWindowTest, ASampleThatCannotBeWrittenUsesNoNumber) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     start_sampling_on_row(0);
     // A folder where the temporary file would go makes the write fail.
     std::filesystem::create_directory("USD_100_1_1.bin.tmp");
     ASSERT_TRUE(deliver("send-sample 2 1"));
-    EXPECT_FALSE(exists("USD_100_1_1.bin"));
+    EXPECT_FALSE(file_present("USD_100_1_1.bin"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Can't write USD_100_1_1.bin");
     EXPECT_EQ(last_sample_name, "");
@@ -407,12 +364,12 @@ TEST_F(SamplingWindowTest, StoredSampleRequestsWalkTheListingToItsEnd) {
     std::vector<std::uint8_t> longer(2000, 0x5A);
     const auto second = sample_bytes(5, 2);
     std::copy(second.begin(), second.end(), longer.begin());
-    write_bytes("A.bin", {1, 2, 3});
-    write_bytes("B.bin", exact);
-    write_bytes("C.bin", longer);
+    write_file("A.bin", std::vector<std::uint8_t>{1, 2, 3});
+    write_file("B.bin", exact);
+    write_file("C.bin", longer);
     restart_program();
     // A file made after start-up is not part of the listing.
-    write_bytes("D.bin", exact);
+    write_file("D.bin", exact);
 
     std::vector<std::uint8_t> expected(1566, 0);
     expected[0] = 1;
@@ -431,7 +388,7 @@ TEST_F(SamplingWindowTest, StoredSampleRequestsWalkTheListingToItsEnd) {
 }
 
 TEST_F(SamplingWindowTest, TheDeviceEndingTheConnectedStateStopsSampling) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     const long lamp_off = panel_pixel(db_area.sampling_indicator, 8, 8);
     start_sampling_on_row(0);
@@ -449,8 +406,8 @@ TEST_F(SamplingWindowTest, TheDeviceEndingTheConnectedStateStopsSampling) {
 
 // Typing rows with the display-alphabet check, saving, and loading the file again.
 TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
-    write_text("SHOP.dnl", "");
-    write_bytes("USD.OLD_100_1_4.bin", sample_bytes(1, 1));
+    write_file("SHOP.dnl", "");
+    write_file("USD.OLD_100_1_4.bin", sample_bytes(1, 1));
     restart_program();
     click_tab_slot(4);
     ASSERT_EQ(current_mode, page_sampling);
@@ -480,7 +437,7 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     db_area.nominal_edit->set_text("5");
     main_loop_pass(false);
 
-    click(db_area.new_db_file_button); // an open name entry is closed by the save
+    click_button(db_area.new_db_file_button); // an open name entry is closed by the save
     const auto save_button = [] {
         for (ControlNode* node = main_window->controls; node; node = node->next) {
             auto* button = dynamic_cast<ClassPushButton*>(node->control);
@@ -489,7 +446,7 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
         }
         return static_cast<ClassPushButton*>(nullptr);
     }();
-    click(save_button);
+    click_button(save_button);
     EXPECT_FALSE(visible(db_area.db_name_edit));
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
@@ -513,20 +470,20 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     db_area.name_edit->set_text("ab");
     db_area.nominal_edit->set_text("20");
     main_loop_pass(false);
-    click(save_button);
+    click_button(save_button);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Can't write SHOP.dnl");
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
 }
 
 TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
-    write_text("OLD.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("OLD.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     click_tab_slot(4);
     ASSERT_EQ(db_area.db_file_list->item_count(), 1);
 
     // Refused names create nothing; the entry stays open.
-    click(db_area.new_db_file_button);
+    click_button(db_area.new_db_file_button);
     ASSERT_TRUE(visible(db_area.db_name_edit));
     EXPECT_FALSE(visible(db_area.new_db_file_button));
     for (const char* name : {"a/b", ".", ".."}) {
@@ -540,13 +497,13 @@ TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
 
     db_area.db_name_edit->set_text("NEW");
     press_key(Qt::Key_Return);
-    EXPECT_TRUE(exists("NEW.dnl"));
+    EXPECT_TRUE(file_present("NEW.dnl"));
     EXPECT_EQ(file_text("NEW.dnl"), "");
     EXPECT_FALSE(visible(db_area.db_name_edit));
     EXPECT_EQ(db_area.db_file_list->item_text(1).str(), "NEW");
 
     // An existing name: the first Enter asks, the second overwrites; the list keeps one entry.
-    click(db_area.new_db_file_button);
+    click_button(db_area.new_db_file_button);
     db_area.db_name_edit->set_text("OLD");
     press_key(Qt::Key_Return);
     EXPECT_TRUE(visible(db_area.db_name_edit));
@@ -558,7 +515,7 @@ TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
     EXPECT_EQ(db_area.db_file_list->item_count(), 2);
 
     // Reopening forgets the question; Esc closes without creating anything.
-    click(db_area.new_db_file_button);
+    click_button(db_area.new_db_file_button);
     db_area.db_name_edit->set_text("NEW");
     press_key(Qt::Key_Return);
     EXPECT_TRUE(visible(db_area.db_name_edit));
@@ -568,7 +525,7 @@ TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
 }
 
 TEST_F(SamplingWindowTest, MissingDescriptionGivesNumberedBlankRowsAndKeepsTheCorrection) {
-    write_text("GONE.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("GONE.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     std::filesystem::remove("GONE.dnl");
     mc_percent = 6;
@@ -581,7 +538,7 @@ TEST_F(SamplingWindowTest, MissingDescriptionGivesNumberedBlankRowsAndKeepsTheCo
 }
 
 TEST_F(SamplingWindowTest, TokensThatMakeNoRowAreNamedAndSurviveTheSave) {
-    write_text("BAD.dnl", "COR=0\r\n;LONG_1_1\r\n;USD_100_1\r\n");
+    write_file("BAD.dnl", "COR=0\r\n;LONG_1_1\r\n;USD_100_1\r\n");
     restart_program();
     click_tab_slot(4);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
@@ -594,16 +551,16 @@ TEST_F(SamplingWindowTest, TokensThatMakeNoRowAreNamedAndSurviveTheSave) {
 TEST_F(SamplingWindowTest, McButtonStepsThroughItsCycleAndStaysHidden) {
     click_tab_slot(4);
     EXPECT_FALSE(visible(db_area.mc_button));
-    click(db_area.mc_button);
+    click_button(db_area.mc_button);
     EXPECT_EQ(mc_percent, 2);
     EXPECT_EQ(db_area.mc_button->label.str(), "MC=2");
     for (int press = 0; press < 10; ++press)
-        click(db_area.mc_button);
+        click_button(db_area.mc_button);
     EXPECT_EQ(mc_percent, 0);
     EXPECT_EQ(db_area.mc_button->label.str(), "MC=0");
     // An uploaded database may carry a value outside the cycle: the button leaves it.
     mc_percent = 7;
-    click(db_area.mc_button);
+    click_button(db_area.mc_button);
     EXPECT_EQ(mc_percent, 7);
     EXPECT_EQ(db_area.mc_button->label.str(), "MC=0");
 }

@@ -9,9 +9,9 @@
 #include "shell/connection.h"
 #include "shell/status_line.h"
 #include "shell/transfer_progress.h"
-#include "tests/app/window_fixture.h"
 #include "tests/database/made_file_compare.h"
 #include "tests/database/sample_database.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/upload_control.h"
 
 #include <QPushButton>

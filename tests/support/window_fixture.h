@@ -1,5 +1,6 @@
 // In-process window tests: the real start-up against the simulated device, linked as COM1 in
-// a fresh working folder, on Qt's offscreen platform.
+// a fresh working folder, on Qt's offscreen platform; files of the working folder, what a
+// panel shows, and the keys and clicks a user gives.
 #pragma once
 
 #include "app/layout.h"
@@ -17,7 +18,10 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 class WindowTest : public ::testing::Test {
@@ -48,9 +52,38 @@ protected:
     // The same start in the working folder as it is, after exit_sequence.
     void start_here();
 
+    // Lets the device send a script line's message and runs the loop until `done` holds. The
+    // device waits for the line to take the message, so it is driven from a thread of its own
+    // while the loop reads.
+    template <typename Condition> bool device_sends(const std::string& line, Condition done) {
+        int answer = 0;
+        std::thread script([&] { answer = device.command(line, 10000); });
+        const bool handled = run_passes_until(done, 10000);
+        script.join();
+        return answer == 1 && handled;
+    }
+    std::string path(const std::string& name) const { return device.folder() + "/" + name; }
+
     SimulatedDevice device;
     std::unique_ptr<WorkingFolder> folder;
 };
+
+// Files of the working folder.
+void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes);
+void write_file(const std::string& path, const std::string& text);
+std::vector<std::uint8_t> file_bytes(const std::string& path);
+std::string file_text(const std::string& path);
+bool file_present(const std::string& path);
+
+// Whether `panel` shows exactly `text` in `text_colour` on `back_colour`: it is compared with
+// a panel of the same size and font drawn with that text.
+bool panel_shows_text(const ClassSimpleGraphics* panel, const TextString& text, Colour text_colour,
+                      Colour back_colour);
+bool status_shows_error(const TextString& text);
+
+void press_key(int qt_key);
+void click_button(const ClassControl* button);
+bool visible(const ClassControl* control);
 
 // The colour of pixel (x, y) of a panel's image as 0x00BBGGRR, or -1 without an image.
 long panel_pixel(const ClassSimpleGraphics* panel, int x, int y);
