@@ -95,12 +95,6 @@ protected:
             ::umount2(work.c_str(), MNT_DETACH);
     }
 
-    void connect_on_page(int tab_slot) {
-        click_tab_slot(tab_slot);
-        connect_button();
-        ASSERT_EQ(connected, 1);
-    }
-
     // Fills the tmpfs to its last byte.
     void fill_disk() {
         const int filler = ::open((work + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);

@@ -49,12 +49,6 @@ protected:
         ASSERT_EQ(selected_db_file_name(), "EURO.dnl");
     }
 
-    void connect_on_page(int tab_slot) {
-        click_tab_slot(tab_slot);
-        connect_button();
-        ASSERT_EQ(connected, 1);
-    }
-
     std::string file(const std::string& name) const { return path_in(device.folder(), name); }
 
     // The codes the device recorded after the first `skip` frames.

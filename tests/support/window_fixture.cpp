@@ -1,5 +1,6 @@
 #include "tests/support/window_fixture.h"
 
+#include "shell/connection.h"
 #include "shell/status_line.h"
 
 #include <QKeyEvent>
@@ -76,6 +77,12 @@ void WindowTest::click_tab_slot(int slot) {
     main_window->dispatch_command(command_word(mode_list->id, notify_focus), 0);
     mode_list->select_index(slot);
     watch_lists();
+}
+
+void WindowTest::connect_on_page(int tab_slot) {
+    click_tab_slot(tab_slot);
+    connect_button();
+    ASSERT_EQ(connected, 1);
 }
 
 long panel_pixel(const ClassSimpleGraphics* panel, int x, int y) {

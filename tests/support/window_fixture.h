@@ -17,8 +17,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <thread>
@@ -48,6 +48,8 @@ protected:
     // Selects slot `slot` of the mode list as a click on a tab does (the list first gains
     // the focus) and lets the loop look at the lists.
     void click_tab_slot(int slot);
+    // Opens the page of tab slot `tab_slot` and connects the device with the Connect button.
+    void connect_on_page(int tab_slot);
 
     // The same start in the working folder as it is, after exit_sequence.
     void start_here();
