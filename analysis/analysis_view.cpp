@@ -5,6 +5,7 @@
 #include "files/file_texts.h"
 #include "files/folder_files.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "traffic/dump_files.h"
@@ -19,8 +20,6 @@ ClassListBox* analysis_list = nullptr;
 ClassSimpleGraphics* max_number_panel = nullptr;
 
 namespace {
-
-constexpr const char* working_folder = ".";
 
 struct ColumnHeader {
     const char* text;

@@ -3,40 +3,8 @@
 #include "analysis/text_fields.h"
 #include "files/folder_files.h"
 
-#include <algorithm>
-
 std::string res_file_name(std::string_view name) {
     return std::string(name) + res_extension;
-}
-
-NewResNameStep new_res_name_step(bool edit_active, std::string_view name, bool file_exists,
-                                 std::string_view overwrite_candidate) {
-    if (!edit_active || name.empty())
-        return NewResNameStep::nothing;
-    if (!is_acceptable_file_name(name))
-        return NewResNameStep::refuse;
-    if (file_exists && res_file_name(name) != overwrite_candidate)
-        return NewResNameStep::ask_overwrite;
-    return NewResNameStep::create;
-}
-
-std::vector<std::string> res_names_from_listing(const std::vector<std::string>& file_names) {
-    std::vector<std::string> names;
-    for (const std::string& file_name : names_with_extension(file_names, res_extension)) {
-        if (names.size() == res_name_capacity)
-            break;
-        names.push_back(listing_name(file_name));
-    }
-    return names;
-}
-
-int add_res_name(std::vector<std::string>& names, std::string_view name) {
-    if (std::find(names.begin(), names.end(), name) != names.end())
-        return 0;
-    if (names.size() >= res_name_capacity)
-        return -1;
-    names.emplace_back(name);
-    return 1;
 }
 
 std::vector<std::string> parse_results_file(std::string_view contents) {

@@ -1,7 +1,7 @@
 // Result files: the ".res" files of the results table (one table line per text line, CR LF
-// on disk, nothing else), the start-up file "ZELK_CON.TMP", the RES name array of the RES file
-// list, and the checks and status texts of "New RES file". Files live in an explicit folder;
-// the program passes "." (the working folder).
+// on disk, nothing else), the start-up file "ZELK_CON.TMP", and the status texts of "New RES
+// file" (its names follow files/typed_names.h). Files live in an explicit folder; the program
+// passes "." (the working folder).
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,6 @@
 // are kept.
 inline constexpr const char* startup_results_file_name = "ZELK_CON.TMP";
 inline constexpr const char* res_extension = ".res";
-inline constexpr std::size_t res_name_capacity = 1000;
 
 // Status texts. The red ones (show_status_error) are those of refusals and failures.
 inline constexpr const char* refused_res_name_text = "Wrong RES file name";
@@ -22,28 +21,6 @@ inline constexpr const char* res_names_full_text = "Too many RES files";
 
 // `name` + ".res".
 std::string res_file_name(std::string_view name);
-
-// What Enter in the new-name edit does.
-enum class NewResNameStep {
-    nothing,       // no edit open, or an empty name
-    refuse,        // a name refused by is_acceptable_file_name: show refused_res_name_text
-    ask_overwrite, // the file exists and this is the first Enter for it: show the question
-                   // and remember the path as the overwrite candidate
-    create,        // create (or overwrite) the file name + ".res"
-};
-
-// `file_exists`: whether name + ".res" exists now; `overwrite_candidate`: the path for which
-// the question was last asked ("" since the edit opened).
-NewResNameStep new_res_name_step(bool edit_active, std::string_view name, bool file_exists,
-                                 std::string_view overwrite_candidate);
-
-// The RES name array from the file names of a folder: the "*.res" names in listing order, each
-// cut at its first "." and at 30 characters, at most res_name_capacity of them.
-std::vector<std::string> res_names_from_listing(const std::vector<std::string>& file_names);
-
-// Adds `name` to the array unless it is there. 1 added, 0 already there, -1 array full (the
-// name is not added: show res_names_full_text; the file itself is still made).
-int add_res_name(std::vector<std::string>& names, std::string_view name);
 
 // The table lines of a results file's contents. Lines end with LF or CR LF; a last line
 // without a line end is a line too; a line of any length stays whole; NUL and other control

@@ -4,7 +4,9 @@
 #include "analysis/session_results.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "ui/drawing_kit.h"
@@ -29,7 +31,6 @@ std::array<ClassSimpleGraphics*, result_rule_count> block_rules{};
 
 namespace {
 
-constexpr const char* working_folder = ".";
 constexpr int rules_x = 300;
 constexpr int rules_width = 686;
 constexpr int first_rule_y = 148;
@@ -147,7 +148,7 @@ void create_res_file(const std::string& name) {
     results_file_name = path;
     current_res_name = text_of(name);
     show_status_error("");
-    const int added = add_res_name(res_names, name);
+    const int added = add_listed_name(res_names, name);
     if (added == 1 && res_file_list)
         res_file_list->add_item(text_of(name));
     else if (added == -1)
@@ -176,7 +177,7 @@ void build_results_page() {
                                              list_style_no_selection | list_style_scroll_always);
     add_to_results(results_list);
 
-    res_names = res_names_from_listing(list_folder(working_folder));
+    res_names = listed_names(list_folder(working_folder), res_extension);
     add_to_results(add_text_panel(15, 111, 250, 20, true, "    List of RES files", colour_text,
                                   colour_header, &font_normal));
     std::vector<TextString> items;
@@ -287,18 +288,19 @@ bool res_name_key(int key_code) {
     }
     if (key_code != key_enter)
         return false;
+    if (res_name_edit_active != 1)
+        return true;
     const std::string name = res_name_edit ? res_name_edit->get_text().str() : std::string();
     const std::string path = res_file_name(name);
-    switch (new_res_name_step(res_name_edit_active == 1, name,
-                              file_exists(path_in(working_folder, path)) == 1,
-                              overwrite_candidate)) {
-    case NewResNameStep::nothing: break;
-    case NewResNameStep::refuse: show_status_error(refused_res_name_text); break;
-    case NewResNameStep::ask_overwrite:
-        overwrite_candidate = path;
+    switch (
+        new_name_step(name, file_exists(path_in(working_folder, path)) == 1, overwrite_candidate)) {
+    case NewNameStep::nothing: break;
+    case NewNameStep::refuse: show_status_error(refused_res_name_text); break;
+    case NewNameStep::ask_overwrite:
+        overwrite_candidate = name;
         show_status_error(text_of(overwrite_question_text(path)));
         break;
-    case NewResNameStep::create: create_res_file(name); break;
+    case NewNameStep::create: create_res_file(name); break;
     }
     return true;
 }

@@ -26,11 +26,11 @@ extern std::FILE* results_file;
 extern std::string results_file_name;
 // Base name of the current RES file, without ".res".
 extern TextString current_res_name;
-// The names the RES file list shows (at most res_name_capacity of analysis/results_file.h).
+// The names the RES file list shows (at most listed_names_capacity of files/typed_names.h).
 extern std::vector<std::string> res_names;
 // 1 while the new-name edit field is open.
 extern int res_name_edit_active;
-// The path for which the overwrite question was last asked; "" since the edit opened.
+// The name for which the overwrite question was last asked; "" since the edit opened.
 extern std::string overwrite_candidate;
 
 extern ClassListBox* results_list;

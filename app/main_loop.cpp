@@ -107,8 +107,8 @@ int start_program() {
     QApplication::setQuitOnLastWindowClosed(false);
     main_window->key_hook = route_key;
     build_layout();
-    watch_list(watched_database_table, db_table_list, on_database_row_selected);
-    watch_list(watched_database_files, db_file_list, on_db_file_selected);
+    watch_list(watched_database_table, db_area.db_table_list, on_database_row_selected);
+    watch_list(watched_database_files, db_area.db_file_list, on_db_file_selected);
     main_window->window->show();
     main_window->window->repaint();
 

@@ -4,13 +4,12 @@
 
 DbRows db_rows{};
 std::vector<std::string> db_file_names;
-ClassListBox* db_table_list = nullptr;
-ClassListBox* db_file_list = nullptr;
+DatabaseControls db_area;
 
 std::string selected_db_file_name() {
-    if (!db_file_list)
+    if (!db_area.db_file_list)
         return {};
-    const int index = db_file_list->highest_selected_index();
+    const int index = db_area.db_file_list->highest_selected_index();
     if (index < 0 || static_cast<std::size_t>(index) >= db_file_names.size())
         return {};
     return db_file_names[static_cast<std::size_t>(index)] + ".dnl";

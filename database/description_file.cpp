@@ -186,25 +186,6 @@ int save_description(const std::string& path, const std::string& file_name, cons
     return 1;
 }
 
-std::vector<std::string> db_file_names_of(const std::vector<std::string>& folder_names) {
-    std::vector<std::string> names;
-    for (const std::string& file : names_with_extension(folder_names, description_extension)) {
-        if (names.size() == static_cast<std::size_t>(db_file_names_capacity))
-            break;
-        names.push_back(listing_name(file));
-    }
-    return names;
-}
-
-int add_db_file_name(std::vector<std::string>& db_file_names, const std::string& name) {
-    if (std::find(db_file_names.begin(), db_file_names.end(), name) != db_file_names.end())
-        return 0;
-    if (db_file_names.size() >= static_cast<std::size_t>(db_file_names_capacity))
-        return -1;
-    db_file_names.push_back(name);
-    return 1;
-}
-
 DbPageKeyAction db_page_key_action(int key, bool name_entry_open) {
     if (key == 32)
         return DbPageKeyAction::clear_row_edits;
@@ -213,17 +194,6 @@ DbPageKeyAction db_page_key_action(int key, bool name_entry_open) {
     if (key == 27 && name_entry_open)
         return DbPageKeyAction::close_name_entry;
     return DbPageKeyAction::none;
-}
-
-NewDbFileStep new_db_file_step(const std::string& typed, const std::string& overwrite_candidate,
-                               bool file_exists) {
-    if (typed.empty())
-        return NewDbFileStep::nothing;
-    if (!is_acceptable_file_name(typed))
-        return NewDbFileStep::refused;
-    if (file_exists && typed != overwrite_candidate)
-        return NewDbFileStep::ask_overwrite;
-    return NewDbFileStep::create;
 }
 
 std::string refused_name_message(const std::string& typed) {

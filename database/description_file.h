@@ -17,7 +17,6 @@
 
 // Description files end so.
 inline constexpr const char* description_extension = ".dnl";
-inline constexpr int db_file_names_capacity = 1000;
 
 struct BanknoteToken {
     RowFields fields;
@@ -68,35 +67,17 @@ int save_description(const std::string& path, const std::string& file_name, cons
                      int mc_percent, const std::vector<std::string>& kept_tokens,
                      std::string& message);
 
-// The names the list of DB files shows for a folder listing: the "*.dnl" files, sorted, each
-// up to its first "." (at most 30 characters), at most 1000.
-std::vector<std::string> db_file_names_of(const std::vector<std::string>& folder_names);
-
-// Appends `name` to the DB file names unless it is there already or the list is full.
-// 1 appended (the caller adds it to the list control), 0 already there, -1 list full.
-int add_db_file_name(std::vector<std::string>& db_file_names, const std::string& name);
-
 // What a key pressed on the SAMPLING page does (`db_page_key`).
 enum class DbPageKeyAction {
     none,
     clear_row_edits,  // space: `clear_row_edits`
-    enter_new_name,   // Enter while the "New DB file" entry is open: `new_db_file_step`
+    enter_new_name,   // Enter while the "New DB file" entry is open: `new_name_step`
     close_name_entry, // Esc while it is open: `close_name_edit`, nothing is created
 };
 
 DbPageKeyAction db_page_key_action(int key, bool name_entry_open);
 
-// What Enter in the "New DB file" entry does.
-enum class NewDbFileStep {
-    nothing,       // empty entry
-    refused,       // `refused_name_message`, error; the entry stays open
-    ask_overwrite, // `overwrite_question_text`, error; `overwrite_candidate` = the typed name
-    create,        // `create_empty_description`, then add the name, clear the status line
-};
-
-NewDbFileStep new_db_file_step(const std::string& typed, const std::string& overwrite_candidate,
-                               bool file_exists);
-
+// Shown (red) when `new_name_step` refuses the typed name; the entry stays open.
 std::string refused_name_message(const std::string& typed);
 
 // Creates `path` empty (an existing file is truncated). 1 on success; 0 with `message`

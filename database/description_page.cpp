@@ -6,19 +6,17 @@
 #include "database/table_editor.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "ui/controls.h"
 
-ClassPushButton* new_db_file_button = nullptr;
-ClassEditString* db_name_edit = nullptr;
 int db_name_entry_open = 0;
 std::string db_overwrite_candidate;
 
 namespace {
-
-const std::string working_folder = ".";
 
 // The tokens of the loaded file that made no row: the next save writes them back.
 std::vector<std::string> kept_tokens;
@@ -40,28 +38,28 @@ void show_message(int result, const std::string& message) {
 }
 
 void enter_new_name() {
-    const std::string typed = db_name_edit ? db_name_edit->get_text().str() : std::string();
-    const std::string file_name = typed + ".dnl";
-    const NewDbFileStep step = new_db_file_step(
-        typed, db_overwrite_candidate, file_exists(path_in(working_folder, file_name)) == 1);
-    switch (step) {
-    case NewDbFileStep::nothing: return;
-    case NewDbFileStep::refused:
+    const std::string typed =
+        db_area.db_name_edit ? db_area.db_name_edit->get_text().str() : std::string();
+    const std::string file_name = typed + description_extension;
+    switch (new_name_step(typed, file_exists(path_in(working_folder, file_name)) == 1,
+                          db_overwrite_candidate)) {
+    case NewNameStep::nothing: return;
+    case NewNameStep::refuse:
         show_status_error(TextString(std::string_view(refused_name_message(typed))));
         return;
-    case NewDbFileStep::ask_overwrite:
+    case NewNameStep::ask_overwrite:
         db_overwrite_candidate = typed;
         show_status_error(TextString(std::string_view(overwrite_question_text(typed))));
         return;
-    case NewDbFileStep::create: break;
+    case NewNameStep::create: break;
     }
     std::string message;
     if (!create_empty_description(path_in(working_folder, file_name), file_name, message)) {
         show_status_error(TextString(std::string_view(message)));
         return;
     }
-    if (add_db_file_name(db_file_names, typed) == 1 && db_file_list)
-        db_file_list->add_item(TextString(std::string_view(typed)));
+    if (add_listed_name(db_file_names, typed) == 1 && db_area.db_file_list)
+        db_area.db_file_list->add_item(TextString(std::string_view(typed)));
     show_status_error("");
     close_name_edit();
 }
@@ -99,11 +97,11 @@ void save_db_file() {
 }
 
 void new_description_file() {
-    if (new_db_file_button)
-        new_db_file_button->show(false);
-    if (db_name_edit) {
-        db_name_edit->show(true);
-        db_name_edit->take_focus();
+    if (db_area.new_db_file_button)
+        db_area.new_db_file_button->show(false);
+    if (db_area.db_name_edit) {
+        db_area.db_name_edit->show(true);
+        db_area.db_name_edit->take_focus();
     }
     db_name_entry_open = 1;
     db_overwrite_candidate.clear();
@@ -120,7 +118,7 @@ bool db_page_key(int key) {
 }
 
 void on_db_file_selected() {
-    const int index = db_file_list ? db_file_list->last_selection : -1;
+    const int index = db_area.db_file_list ? db_area.db_file_list->last_selection : -1;
     close_name_edit();
     show_db_name(index >= 0 && static_cast<std::size_t>(index) < db_file_names.size()
                      ? TextString(std::string_view(db_file_names[static_cast<std::size_t>(index)]))
@@ -131,7 +129,7 @@ void on_db_file_selected() {
 }
 
 void reload_database_table() {
-    load_db_file(db_file_list ? db_file_list->highest_selected_index() : -1);
+    load_db_file(db_area.db_file_list ? db_area.db_file_list->highest_selected_index() : -1);
     fill_database_table();
     on_database_row_selected();
 }

@@ -4,12 +4,7 @@
 
 #include <string>
 
-class ClassEditString;
-class ClassPushButton;
-
-// "New DB file" and the name entry that takes its place while open.
-extern ClassPushButton* new_db_file_button;
-extern ClassEditString* db_name_edit;
+// 1 while the "New DB file" name entry is open in place of its button.
 extern int db_name_entry_open;
 // The name for which the overwrite question was last shown.
 extern std::string db_overwrite_candidate;

@@ -1,5 +1,7 @@
 #include "database/sample_names.h"
 
+#include "files/folder_files.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -15,13 +17,9 @@ std::string sample_file_name(const std::string& prefix, int number) {
 
 int sample_number_of(const std::string& file_name) {
     const std::size_t underscore = file_name.rfind('_');
-    std::size_t at = underscore == std::string::npos ? file_name.size() : underscore + 1;
-    long long number = 0;
-    while (at < file_name.size() && file_name[at] >= '0' && file_name[at] <= '9') {
-        number = std::min<long long>(number * 10 + (file_name[at] - '0'), INT_MAX - 1);
-        ++at;
-    }
-    return static_cast<int>(number);
+    return underscore == std::string::npos
+               ? 0
+               : leading_number(std::string_view(file_name).substr(underscore + 1), INT_MAX - 1);
 }
 
 bool matches_sample_prefix(const std::string& prefix, const std::string& file_name) {

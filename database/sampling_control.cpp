@@ -9,6 +9,7 @@
 #include "link/commands.h"
 #include "link/frames.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "traffic/sample_files.h"
@@ -23,24 +24,12 @@
 #include <cstdio>
 #include <span>
 
-ClassSimpleGraphics* sampling_indicator = nullptr;
-ClassSimpleGraphics* sampling_state_panel = nullptr;
-ClassPushButton* sampling_button = nullptr;
-ClassPushButton* delete_last_sample_button = nullptr;
-ClassPushButton* accept_push_button = nullptr;
-ClassPushButton* reject_push_button = nullptr;
-ClassPushButton* mc_button = nullptr;
-std::array<ClassSimpleGraphics*, side_count> side_headers{};
-
 int sampling_row = 0;
 std::string last_sample_name;
 int accept_pressed = 0;
 int reject_pressed = 0;
 
 namespace {
-
-// Sample files are kept in the working folder.
-const std::string working_folder = ".";
 
 // The beep follows a short pause, so that it is heard after the device's own sound.
 constexpr unsigned long prompt_beep_delay_ms = 500;
@@ -51,22 +40,23 @@ void show_control(ClassControl* control, bool on) {
 }
 
 std::string row_text(int index) {
-    return db_table_list ? db_table_list->item_text(index).str() : std::string();
+    return db_area.db_table_list ? db_area.db_table_list->item_text(index).str() : std::string();
 }
 
 // "*" on the checked sides of the sampling row.
 void mark_sampling_row() {
-    if (db_table_list && sampling_row >= 0 && sampling_row < db_table_list->item_count())
+    if (db_area.db_table_list && sampling_row >= 0 &&
+        sampling_row < db_area.db_table_list->item_count())
         store_db_row(sampling_row, put_side_marks(row_text(sampling_row), checked_sides()));
 }
 
 void unmark_row(int index) {
-    if (db_table_list && index >= 0 && index < db_table_list->item_count())
+    if (db_area.db_table_list && index >= 0 && index < db_area.db_table_list->item_count())
         store_db_row(index, clear_side_marks(row_text(index)));
 }
 
 void show_side_buttons(bool on) {
-    for (ClassRadioButton* button : side_buttons)
+    for (ClassRadioButton* button : db_area.side_buttons)
         show_control(button, on);
 }
 
@@ -86,10 +76,10 @@ void toggle_sampling() {
         }
         set_sampling_indicator(1);
         show_status_error("");
-        show_state_and_button(sampling_state_panel, sampling_button, "Sampling ON",
+        show_state_and_button(db_area.sampling_state_panel, db_area.sampling_button, "Sampling ON",
                               "Stop sampling");
         sampling_on = 1;
-        show_control(delete_last_sample_button, true);
+        show_control(db_area.delete_last_sample_button, true);
         show_control(last_sample_panel, true);
         mark_sampling_row();
         show_side_buttons(false);
@@ -111,17 +101,19 @@ void stop_sampling() {
 void stop_sampling_local() {
     set_sampling_indicator(0);
     show_status_error("");
-    show_state_and_button(sampling_state_panel, sampling_button, "Sampling OFF", "Start sampling");
+    show_state_and_button(db_area.sampling_state_panel, db_area.sampling_button, "Sampling OFF",
+                          "Start sampling");
     sampling_on = 0;
-    show_control(delete_last_sample_button, false);
+    show_control(db_area.delete_last_sample_button, false);
     show_control(last_sample_panel, false);
     show_side_buttons(false);
     unmark_row(selected_db_row());
 }
 
 void set_sampling_indicator(int on) {
-    if (sampling_indicator)
-        sampling_indicator->draw_bitmap_resource(on ? bitmap_sampling_on : bitmap_sampling_off);
+    if (db_area.sampling_indicator)
+        db_area.sampling_indicator->draw_bitmap_resource(on ? bitmap_sampling_on
+                                                            : bitmap_sampling_off);
 }
 
 void cycle_mc() {
@@ -129,8 +121,8 @@ void cycle_mc() {
     if (next < 0)
         return;
     mc_percent = next;
-    if (mc_button)
-        mc_button->set_text(TextString(std::string_view(mc_label(mc_percent))));
+    if (db_area.mc_button)
+        db_area.mc_button->set_text(TextString(std::string_view(mc_label(mc_percent))));
 }
 
 void on_database_row_selected() {
@@ -152,9 +144,9 @@ void on_side_button_clicked() {
 
 int acceptance_prompt() {
     show_status_error("Wrong image of banknote");
-    show_control(accept_push_button, true);
-    show_control(reject_push_button, true);
-    show_control(delete_last_sample_button, false);
+    show_control(db_area.accept_push_button, true);
+    show_control(db_area.reject_push_button, true);
+    show_control(db_area.delete_last_sample_button, false);
     QThread::msleep(prompt_beep_delay_ms);
     QApplication::beep();
     accept_pressed = 0;
@@ -164,19 +156,19 @@ int acceptance_prompt() {
     wait_for_user_answer(
         [] { return window_closing() || accept_pressed == 1 || reject_pressed == 1; });
     const int accepted = accept_pressed == 1 ? 1 : 0;
-    show_control(accept_push_button, false);
-    show_control(reject_push_button, false);
+    show_control(db_area.accept_push_button, false);
+    show_control(db_area.reject_push_button, false);
     // A sample may arrive while another page is shown: only the SAMPLING page gets its
     // controls back.
     if (current_mode == page_sampling) {
-        show_control(delete_last_sample_button, true);
+        show_control(db_area.delete_last_sample_button, true);
         refresh_side_headers();
     }
     return accepted;
 }
 
 void refresh_side_headers() {
-    for (ClassSimpleGraphics* header : side_headers) {
+    for (ClassSimpleGraphics* header : db_area.side_headers) {
         show_control(header, false);
         show_control(header, true);
     }

@@ -6,24 +6,9 @@
 
 #include "database/row_text.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-class ClassPushButton;
-class ClassSimpleGraphics;
-
-// The controls, created by the page builder.
-extern ClassSimpleGraphics* sampling_indicator;
-extern ClassSimpleGraphics* sampling_state_panel;
-extern ClassPushButton* sampling_button;
-extern ClassPushButton* delete_last_sample_button;
-extern ClassPushButton* accept_push_button;
-extern ClassPushButton* reject_push_button;
-extern ClassPushButton* mc_button;
-// The "   Side1 " .. "   Side4 " column headers under the side radio buttons.
-extern std::array<ClassSimpleGraphics*, side_count> side_headers;
 
 // The row of the database table that carries the sampling marks.
 extern int sampling_row;

@@ -7,7 +7,9 @@
 #include "database/table_editor.h"
 #include "database/transfer_buttons.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "ui/drawing_kit.h"
@@ -55,43 +57,44 @@ std::vector<TextString> texts_of(const std::vector<std::string>& names) {
 }
 
 void build_file_list() {
-    db_file_names = db_file_names_of(list_folder("."));
-    db_file_list = main_window->add_filled_list_box(15, 160, 265, 350, texts_of(db_file_names), 0,
-                                                    nullptr, &font_oem, list_style_scroll_always);
-    add_to_both(db_file_list);
+    db_file_names = listed_names(list_folder(working_folder), description_extension);
+    db_area.db_file_list =
+        main_window->add_filled_list_box(15, 160, 265, 350, texts_of(db_file_names), 0, nullptr,
+                                         &font_oem, list_style_scroll_always);
+    add_to_both(db_area.db_file_list);
     add_to_both(add_text_panel(15, 141, 250, 20, true, "    List of DB files", colour_text,
                                colour_header, &font_normal));
 }
 
 void build_sampling_controls() {
-    sampling_indicator =
+    db_area.sampling_indicator =
         main_window->add_simple_graphics(20, 77, 16, 16, panel_style_owner_draw, nullptr);
     set_sampling_indicator(0);
-    sampling_state_panel = add_text_panel(45, 77, 120, 20, false, "Sampling OFF", colour_text,
-                                          colour_background, &font_normal);
-    sampling_button = add_button("Start sampling", toggle_sampling, 175, 77, 160);
-    if (sampling_button)
-        sampling_button->show(false);
-    add_to_page(page_sampling, sampling_indicator);
-    add_to_page(page_sampling, sampling_state_panel);
-    add_to_page(page_sampling, sampling_button, ShownWhen::connected);
+    db_area.sampling_state_panel = add_text_panel(45, 77, 120, 20, false, "Sampling OFF",
+                                                  colour_text, colour_background, &font_normal);
+    db_area.sampling_button = add_button("Start sampling", toggle_sampling, 175, 77, 160);
+    if (db_area.sampling_button)
+        db_area.sampling_button->show(false);
+    add_to_page(page_sampling, db_area.sampling_indicator);
+    add_to_page(page_sampling, db_area.sampling_state_panel);
+    add_to_page(page_sampling, db_area.sampling_button, ShownWhen::connected);
 }
 
 void build_file_buttons() {
-    new_db_file_button = add_button("New DB file", new_description_file, 15, 110, 130);
+    db_area.new_db_file_button = add_button("New DB file", new_description_file, 15, 110, 130);
     ClassPushButton* save = add_button("Save DB file", save_db_file, 400, 77, 140);
     ClassPushButton* make = add_button("Make DB file", make_db_button, 560, 77, 140);
-    mc_button = add_button("MC=0", cycle_mc, 225, 490, 65);
+    db_area.mc_button = add_button("MC=0", cycle_mc, 225, 490, 65);
     ClassPushButton* make_and_download =
         add_button("Make and Download DB", make_and_download_button, 760, 77, 220);
     if (make_and_download)
         make_and_download->show(false);
     for (ClassControl* button :
-         {static_cast<ClassControl*>(new_db_file_button), static_cast<ClassControl*>(save),
+         {static_cast<ClassControl*>(db_area.new_db_file_button), static_cast<ClassControl*>(save),
           static_cast<ClassControl*>(make)})
         add_to_page(page_sampling, button);
     // Shown by no page: the correction comes with an uploaded database.
-    add_to_database_pages(mc_button, ShownWhen::never, ShownWhen::never);
+    add_to_database_pages(db_area.mc_button, ShownWhen::never, ShownWhen::never);
     add_to_page(page_sampling, make_and_download, ShownWhen::connected);
 }
 
@@ -102,20 +105,20 @@ void build_table() {
             add_text_panel(header.x, 111, header.width, 20, true, header.text, colour_text,
                            colour_header, &font_normal);
         if (at >= first_side_header)
-            side_headers[static_cast<std::size_t>(at - first_side_header)] = panel;
+            db_area.side_headers[static_cast<std::size_t>(at - first_side_header)] = panel;
         add_to_both(panel);
     }
     for (int x : grid_x)
         add_to_both(add_line(x, 130, 1, 578, colour_grid, 1));
 
     load_db_file(0);
-    db_table_list =
+    db_area.db_table_list =
         main_window->add_list_box(300, 130, 703, 600, nullptr, &font_oem, list_style_scroll_always);
     fill_database_table();
     // The main loop has not acted on the table yet.
-    if (db_table_list)
-        db_table_list->last_selection = -1;
-    add_to_both(db_table_list);
+    if (db_area.db_table_list)
+        db_area.db_table_list->last_selection = -1;
+    add_to_both(db_area.db_table_list);
 }
 
 ClassEditString* add_row_edit(int y, int width) {
@@ -125,41 +128,43 @@ ClassEditString* add_row_edit(int y, int width) {
 }
 
 void build_row_edits() {
-    name_edit = add_row_edit(650, 40);
-    ext_edit = add_row_edit(670, 40);
-    nominal_edit = add_row_edit(690, 68);
+    db_area.name_edit = add_row_edit(650, 40);
+    db_area.ext_edit = add_row_edit(670, 40);
+    db_area.nominal_edit = add_row_edit(690, 68);
     show_row_in_edits(0);
     for (const auto& [label, y] : {std::pair{"Name", 649}, {"Ext", 669}, {"Nominal", 689}})
         add_to_database_pages(main_window->add_static_text(15, y, 80, 16, label, 0, &font_normal),
                               ShownWhen::always, ShownWhen::never);
 
-    db_name_edit = main_window->add_edit_string(15, 110, 250, 22, "", &font_normal);
-    if (db_name_edit)
-        db_name_edit->show(false);
-    add_to_page(page_sampling, db_name_edit, ShownWhen::never);
-    set_name_entry(page_sampling, new_db_file_button, db_name_edit, &db_name_entry_open);
+    db_area.db_name_edit = main_window->add_edit_string(15, 110, 250, 22, "", &font_normal);
+    if (db_area.db_name_edit)
+        db_area.db_name_edit->show(false);
+    add_to_page(page_sampling, db_area.db_name_edit, ShownWhen::never);
+    set_name_entry(page_sampling, db_area.new_db_file_button, db_area.db_name_edit,
+                   &db_name_entry_open);
 }
 
 void build_sampling_row_controls() {
     for (int side = 0; side < side_count; ++side) {
         ClassRadioButton* button = main_window->add_radio_button(
             "", on_side_button_clicked, side_button_x[side], 115, 15, 12, nullptr, &font_normal);
-        side_buttons[static_cast<std::size_t>(side)] = button;
+        db_area.side_buttons[static_cast<std::size_t>(side)] = button;
         add_to_page(page_sampling, button, ShownWhen::sampling_on);
     }
-    if (side_buttons[0])
-        side_buttons[0]->set_checked();
+    if (db_area.side_buttons[0])
+        db_area.side_buttons[0]->set_checked();
 
     last_sample_panel =
         main_window->add_simple_graphics(15, 580, 285, 20, panel_style_owner_draw, &font_normal);
     show_last_sample("");
-    delete_last_sample_button = add_button("Delete last sample", delete_last_sample, 15, 610, 200);
+    db_area.delete_last_sample_button =
+        add_button("Delete last sample", delete_last_sample, 15, 610, 200);
     add_to_page(page_sampling, last_sample_panel, ShownWhen::sampling_on);
-    add_to_page(page_sampling, delete_last_sample_button, ShownWhen::sampling_on);
+    add_to_page(page_sampling, db_area.delete_last_sample_button, ShownWhen::sampling_on);
 
-    accept_push_button = add_button("ACCEPT", accept_button, 15, 550, 80);
-    reject_push_button = add_button("DO NOT ACCEPT", reject_button, 110, 550, 150);
-    for (ClassPushButton* button : {accept_push_button, reject_push_button}) {
+    db_area.accept_push_button = add_button("ACCEPT", accept_button, 15, 550, 80);
+    db_area.reject_push_button = add_button("DO NOT ACCEPT", reject_button, 110, 550, 150);
+    for (ClassPushButton* button : {db_area.accept_push_button, db_area.reject_push_button}) {
         if (button)
             button->show(false);
     }
@@ -181,26 +186,6 @@ void repaint_side_headers_when_sampling() {
         refresh_side_headers();
 }
 
-// A control that cannot be created stays null rather than naming one of an earlier window.
-void forget_database_area() {
-    db_file_list = nullptr;
-    db_table_list = nullptr;
-    sampling_indicator = nullptr;
-    sampling_state_panel = nullptr;
-    sampling_button = nullptr;
-    new_db_file_button = nullptr;
-    mc_button = nullptr;
-    side_headers = {};
-    name_edit = nullptr;
-    ext_edit = nullptr;
-    nominal_edit = nullptr;
-    db_name_edit = nullptr;
-    side_buttons = {};
-    delete_last_sample_button = nullptr;
-    accept_push_button = nullptr;
-    reject_push_button = nullptr;
-}
-
 void reset_sampling_state() {
     sampling_row = 0;
     last_sample_name.clear();
@@ -214,7 +199,7 @@ void reset_sampling_state() {
 } // namespace
 
 void build_database_area() {
-    forget_database_area();
+    db_area = {};
     reset_sampling_state();
     build_file_list();
     build_sampling_controls();

@@ -5,15 +5,11 @@
 #include "database/sample_names.h"
 #include "files/folder_files.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "ui/controls.h"
 
 #include <vector>
-
-ClassEditString* name_edit = nullptr;
-ClassEditString* ext_edit = nullptr;
-ClassEditString* nominal_edit = nullptr;
-std::array<ClassRadioButton*, side_count> side_buttons{};
 
 std::string current_name;
 std::string current_ext;
@@ -21,11 +17,8 @@ std::string current_nominal;
 
 namespace {
 
-// The sample files are looked for in the working folder.
-const std::string working_folder = ".";
-
 std::string row_text(int index) {
-    return db_table_list ? db_table_list->item_text(index).str() : std::string();
+    return db_area.db_table_list ? db_area.db_table_list->item_text(index).str() : std::string();
 }
 
 // One edit field: its accepted text follows an accepted change, and the selected row shows it.
@@ -55,37 +48,38 @@ void sync_field(RowField field, ClassEditString* edit, std::string& accepted) {
 
 SideFlags checked_sides() {
     SideFlags checked{};
-    for (std::size_t side = 0; side < side_buttons.size(); ++side)
-        checked[side] = side_buttons[side] && side_buttons[side]->check_state() == 1;
+    for (std::size_t side = 0; side < db_area.side_buttons.size(); ++side)
+        checked[side] =
+            db_area.side_buttons[side] && db_area.side_buttons[side]->check_state() == 1;
     return checked;
 }
 
 int selected_db_row() {
-    return db_table_list ? db_table_list->highest_selected_index() : -1;
+    return db_area.db_table_list ? db_area.db_table_list->highest_selected_index() : -1;
 }
 
 void store_db_row(int index, const std::string& text) {
     if (index < 0 || index >= db_row_count)
         return;
     db_rows[static_cast<std::size_t>(index)] = text;
-    if (!db_table_list)
+    if (!db_area.db_table_list)
         return;
-    const int selected = db_table_list->highest_selected_index();
-    db_table_list->replace_item(index, TextString(std::string_view(text)));
+    const int selected = db_area.db_table_list->highest_selected_index();
+    db_area.db_table_list->replace_item(index, TextString(std::string_view(text)));
     if (selected >= 0 && selected != index)
-        db_table_list->select_index(selected);
+        db_area.db_table_list->select_index(selected);
 }
 
 void fill_database_table() {
-    if (!db_table_list)
+    if (!db_area.db_table_list)
         return;
     std::vector<TextString> items;
     for (const std::string& row : db_rows)
         items.emplace_back(std::string_view(row));
-    db_table_list->clear_items();
-    db_table_list->fill_items(items, 0);
+    db_area.db_table_list->clear_items();
+    db_area.db_table_list->fill_items(items, 0);
     // The caller acts on row 0 itself; the main loop need not do it again.
-    db_table_list->last_selection = 0;
+    db_area.db_table_list->last_selection = 0;
 }
 
 SamplingTarget selected_sampling_target() {
@@ -106,22 +100,22 @@ void show_row_in_edits(int index) {
     current_name = fields.name;
     current_ext = fields.ext;
     current_nominal = fields.nominal;
-    if (name_edit)
-        name_edit->set_text(TextString(std::string_view(current_name)));
-    if (ext_edit)
-        ext_edit->set_text(TextString(std::string_view(current_ext)));
-    if (nominal_edit)
-        nominal_edit->set_text(TextString(std::string_view(current_nominal)));
+    if (db_area.name_edit)
+        db_area.name_edit->set_text(TextString(std::string_view(current_name)));
+    if (db_area.ext_edit)
+        db_area.ext_edit->set_text(TextString(std::string_view(current_ext)));
+    if (db_area.nominal_edit)
+        db_area.nominal_edit->set_text(TextString(std::string_view(current_nominal)));
 }
 
 void sync_row_edits() {
-    sync_field(RowField::name, name_edit, current_name);
-    sync_field(RowField::ext, ext_edit, current_ext);
-    sync_field(RowField::nominal, nominal_edit, current_nominal);
+    sync_field(RowField::name, db_area.name_edit, current_name);
+    sync_field(RowField::ext, db_area.ext_edit, current_ext);
+    sync_field(RowField::nominal, db_area.nominal_edit, current_nominal);
 }
 
 void clear_row_edits() {
-    for (ClassEditString* edit : {name_edit, ext_edit, nominal_edit}) {
+    for (ClassEditString* edit : {db_area.name_edit, db_area.ext_edit, db_area.nominal_edit}) {
         if (edit)
             edit->set_text("");
     }

@@ -5,18 +5,7 @@
 
 #include "database/row_text.h"
 
-#include <array>
 #include <string>
-
-class ClassEditString;
-class ClassRadioButton;
-
-// The name, extension and nominal edit fields, created by the page builder.
-extern ClassEditString* name_edit;
-extern ClassEditString* ext_edit;
-extern ClassEditString* nominal_edit;
-// Side1..Side4: which side of the note is being sampled.
-extern std::array<ClassRadioButton*, side_count> side_buttons;
 
 // The last accepted texts of the three edit fields.
 extern std::string current_name;

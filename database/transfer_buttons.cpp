@@ -10,6 +10,7 @@
 #include "files/file_texts.h"
 #include "files/folder_files.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
 #include "shell/transfer_progress.h"
@@ -31,7 +32,7 @@ void show_error_text(const std::string& text) {
 // Reads the selected description file; shows "Can't find " + its name when it cannot.
 int read_selected_file(std::string& file_name, std::string& text) {
     file_name = selected_db_file_name();
-    if (!file_name.empty() && read_text_file(path_in(".", file_name), text))
+    if (!file_name.empty() && read_text_file(path_in(working_folder, file_name), text))
         return 1;
     show_error_text(cant_find_text(file_name));
     return 0;

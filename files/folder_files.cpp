@@ -32,11 +32,6 @@ bool write_all(int descriptor, const std::uint8_t* bytes, std::size_t size) {
 
 } // namespace
 
-bool is_acceptable_file_name(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
-}
-
 std::string path_in(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
@@ -72,6 +67,13 @@ std::vector<std::string> names_with_extension(const std::vector<std::string>& na
 
 std::string listing_name(const std::string& file_name) {
     return file_name.substr(0, std::min<std::size_t>(file_name.find('.'), 30));
+}
+
+int leading_number(std::string_view name, int ceiling) {
+    long long value = 0;
+    for (std::size_t at = 0; at < name.size() && name[at] >= '0' && name[at] <= '9'; ++at)
+        value = std::min<long long>(value * 10 + (name[at] - '0'), ceiling);
+    return static_cast<int>(value);
 }
 
 int file_exists(const std::string& path) {

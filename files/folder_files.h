@@ -15,11 +15,6 @@ inline constexpr const char* line_end = "\r\n";
 // What a file's name takes while it is written, before it is renamed to its own name.
 inline constexpr const char* temporary_suffix = ".tmp";
 
-// The one rule for every name the user types for a new file (DB and RES files): refused when
-// it is empty, "." or "..", or contains "/" or a zero byte, so that no file outside the
-// working folder is ever created.
-bool is_acceptable_file_name(std::string_view name);
-
 // `folder` + "/" + `name`.
 std::string path_in(const std::string& folder, const std::string& name);
 
@@ -33,6 +28,10 @@ std::vector<std::string> names_with_extension(const std::vector<std::string>& na
 
 // A listed file's name as the lists show it: up to its first ".", at most 30 characters.
 std::string listing_name(const std::string& file_name);
+
+// The number a file's name begins with: its leading decimal digits (0 when there are none),
+// saturating at `ceiling`.
+int leading_number(std::string_view name, int ceiling);
 
 // 1 when `path` names an existing file.
 int file_exists(const std::string& path);

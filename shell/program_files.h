@@ -4,6 +4,9 @@
 
 #include <string_view>
 
+// The folder the control program reads and writes its files in: the one it was started in.
+inline constexpr const char* working_folder = ".";
+
 // Whether `name` is one the program reads or writes in its working folder: sample files
 // (*.bin), description files (*.dnl), result files (*.res), dumps (*.ram), uploads (*.UPL),
 // the temporaries of all of them (*.tmp, ZELK.TMP, ZELK_CON.TMP) and the ports' entries COMk.

@@ -7,21 +7,6 @@
 #include <algorithm>
 #include <climits>
 
-namespace {
-
-// The leading decimal digits of the listed name, saturating at INT_MAX.
-int leading_number(const std::string& text) {
-    long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        value = std::min<long long>(value * 10 + (c - '0'), INT_MAX);
-    }
-    return static_cast<int>(value);
-}
-
-} // namespace
-
 std::string dump_file_name(int number) {
     return std::to_string(number) + dump_extension;
 }
@@ -30,10 +15,11 @@ DumpScan scan_dump_files(const std::vector<std::string>& file_names) {
     DumpScan scan;
     const std::vector<std::string> dump_names = names_with_extension(file_names, dump_extension);
     for (const std::string& name : dump_names)
-        scan.highest_found = std::max(scan.highest_found, leading_number(listing_name(name)));
+        scan.highest_found =
+            std::max(scan.highest_found, leading_number(listing_name(name), INT_MAX));
     scan.counter = std::min(scan.highest_found, dump_counter_limit);
     for (const std::string& name : dump_names) {
-        const int number = leading_number(name);
+        const int number = leading_number(name, INT_MAX);
         if (number >= 1 && number <= scan.counter && name == dump_file_name(number))
             scan.numbers_to_analyse.push_back(number);
     }

@@ -4,6 +4,7 @@
 #include "link/commands.h"
 #include "link/traffic_log.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "traffic/dispatcher.h"
 #include "ui/drawing_kit.h"
@@ -15,8 +16,6 @@ ClassSimpleGraphics* sample_file_panel = nullptr;
 SampleListing sample_listing;
 
 namespace {
-
-const std::string working_folder = ".";
 
 void show_sample_file_name(const std::string& text) {
     if (!sample_file_panel)

@@ -2,6 +2,7 @@
 
 #include "files/folder_files.h"
 #include "shell/pages.h"
+#include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/transfer_progress.h"
 #include "shell/window_exchange.h"
@@ -21,7 +22,7 @@ UploadState upload_state;
 // name only when complete: an upload that stops short never leaves a part in place of a
 // good file.
 std::string upl_temporary_path(const std::string& name) {
-    return path_in(".", name) + temporary_suffix;
+    return path_in(working_folder, name) + temporary_suffix;
 }
 
 int write_upl_text(const std::string& name, const std::string& text, bool append) {
@@ -34,7 +35,7 @@ int write_upl_text(const std::string& name, const std::string& text, bool append
 
 int end_upl_file(const std::string& name, bool complete) {
     const std::string temporary = upl_temporary_path(name);
-    if (complete && ::rename(temporary.c_str(), path_in(".", name).c_str()) == 0)
+    if (complete && ::rename(temporary.c_str(), path_in(working_folder, name).c_str()) == 0)
         return 1;
     ::unlink(temporary.c_str());
     return 0;

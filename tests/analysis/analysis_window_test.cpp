@@ -4,7 +4,7 @@
 #include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
 #include "shell/status_line.h"
-#include "tests/analysis/page_test_support.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/dispatcher.h"
 #include "traffic/dump_files.h"
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-using AnalysisPageTest = PageTest;
+using AnalysisPageTest = WindowTest;
 
 std::vector<std::uint8_t> recognised_dump(int kind, int side) {
     DumpFields fields;

@@ -4,8 +4,9 @@
 #include "analysis/results_view.h"
 #include "analysis/session_results.h"
 #include "files/file_texts.h"
+#include "files/typed_names.h"
 #include "shell/status_line.h"
-#include "tests/analysis/page_test_support.h"
+#include "tests/support/window_fixture.h"
 
 #include <QListWidget>
 #include <QScrollBar>
@@ -13,7 +14,7 @@
 
 namespace {
 
-using ResultsPageTest = PageTest;
+using ResultsPageTest = WindowTest;
 
 std::vector<std::string> table_lines() {
     std::vector<std::string> lines;
@@ -148,13 +149,13 @@ TEST_F(ResultsPageTest, UnsafeNamesAreRefusedAndEscapeClosesTheEntry) {
 
 TEST_F(ResultsPageTest, AFullNameArrayStillMakesTheFile) {
     open_page();
-    for (int i = static_cast<int>(res_names.size()); i < static_cast<int>(res_name_capacity); ++i)
-        res_names.push_back("name" + std::to_string(i));
+    while (res_names.size() < listed_names_capacity)
+        res_names.push_back("name" + std::to_string(res_names.size()));
     click_button(new_res_button);
     type_res_name("extra");
     EXPECT_TRUE(file_present(path("extra.res")));
     EXPECT_TRUE(status_shows_error(res_names_full_text));
-    EXPECT_EQ(res_names.size(), res_name_capacity);
+    EXPECT_EQ(res_names.size(), listed_names_capacity);
     EXPECT_EQ(res_file_list->item_count(), 0);
     EXPECT_EQ(current_res_name.str(), "extra");
 }

@@ -1,7 +1,7 @@
 #include "link/commands.h"
 #include "shell/connection.h"
 #include "shell/status_line.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 #include <QPushButton>
 #include <csignal>

@@ -1,6 +1,6 @@
 #include "shell/connection.h"
 #include "shell/status_line.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/dispatcher.h"
 
 #include <fstream>

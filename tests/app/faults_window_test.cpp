@@ -16,10 +16,11 @@
 #include "database/sampling_control.h"
 #include "database/transfer_buttons.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "shell/connection.h"
 #include "shell/status_line.h"
-#include "tests/app/window_fixture.h"
 #include "tests/database/sample_database.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/upload_control.h"
 
 #include <atomic>
@@ -84,13 +85,7 @@ protected:
         ASSERT_EQ(::mount("tmpfs", work.c_str(), "tmpfs", 0, "size=40m"), 0) << errno;
         write_sample_database(work);
         std::filesystem::create_symlink(device.link_path(), work + "/COM1");
-        folder = std::make_unique<WorkingFolder>(work);
-        select_port(1);
-        close_current_port();
-        current_mode = page_analysis;
-        connected = 0;
-        sampling_on = 0;
-        ASSERT_EQ(start_program(), 1);
+        ASSERT_NO_FATAL_FAILURE(start_in(work));
         ASSERT_EQ(selected_db_file_name(), "EURO.dnl");
     }
 
@@ -98,12 +93,6 @@ protected:
         WindowTest::TearDown();
         if (!work.empty())
             ::umount2(work.c_str(), MNT_DETACH);
-    }
-
-    void connect_on_page(int tab_slot) {
-        click_tab_slot(tab_slot);
-        connect_button();
-        ASSERT_EQ(connected, 1);
     }
 
     // Fills the tmpfs to its last byte.
@@ -171,9 +160,9 @@ protected:
     // write.
     bool sample_not_written() {
         click_tab_slot(tab_sampling);
-        db_table_list->select_index(0);
+        db_area.db_table_list->select_index(0);
         watch_lists();
-        main_window->dispatch_command(command_word(sampling_button->id, notify_clicked), 0);
+        main_window->dispatch_command(command_word(db_area.sampling_button->id, notify_clicked), 0);
         return sampling_on == 1 &&
                device_sends_until_error("send-sample 13 4", "Can't write USD.OLD_100_1_4.bin");
     }
@@ -326,13 +315,11 @@ TEST_F(FaultsWindowTest, StartUpWithThousandsOfOddlyNamedFiles) {
     }
     const std::map<std::string, std::string> before = folder_contents(work);
 
-    select_port(1);
-    close_current_port();
-    ASSERT_EQ(start_program(), 1);
+    ASSERT_NO_FATAL_FAILURE(start_here());
     EXPECT_EQ(main_loop_pass(false), 1);
-    ASSERT_EQ(db_file_names.size(), static_cast<std::size_t>(db_file_names_capacity));
+    ASSERT_EQ(db_file_names.size(), listed_names_capacity);
     EXPECT_EQ(db_file_names.front(), "a_name_of_far_more_than_thirty");
-    EXPECT_EQ(res_names.size(), res_name_capacity);
+    EXPECT_EQ(res_names.size(), listed_names_capacity);
     EXPECT_EQ(memory_dump_counter, 1500);
     EXPECT_EQ(folder_contents(work).size(), before.size()); // ZELK_CON.TMP was there already
 

@@ -3,7 +3,7 @@
 // page shows.
 #include "database/database_area.h"
 #include "shell/connection.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/dump_files.h"
 
 #include <QComboBox>
@@ -216,10 +216,6 @@ std::string label_of(ClassControl* control) {
     return {};
 }
 
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 } // namespace
 
 TEST_F(WindowTest, EveryControlHasItsClassPlaceAndIdInBuildOrder) {
@@ -300,8 +296,8 @@ TEST_F(WindowTest, ControlsHoldTheirStartUpContents) {
     EXPECT_EQ(mode_list->highest_selected_index(), 0);
 
     // The database table holds 120 rows, row 0 selected; the first side button is checked.
-    EXPECT_EQ(db_table_list->item_count(), 120);
-    EXPECT_EQ(db_table_list->highest_selected_index(), 0);
+    EXPECT_EQ(db_area.db_table_list->item_count(), 120);
+    EXPECT_EQ(db_area.db_table_list->highest_selected_index(), 0);
     auto* first_side = dynamic_cast<ClassRadioButton*>(find("side radio button"));
     ASSERT_NE(first_side, nullptr);
     EXPECT_EQ(first_side->check_state(), 1);
@@ -378,7 +374,7 @@ TEST_F(WindowTest, StartUpScansFillTheListsFromTheWorkingFolder) {
     write_file(folder_path + "/ROAD.dnl", "COR=0\r\n;USD.OLD_100_1\r\n");
     write_file(folder_path + "/A.dnl", "COR=0\r\n");
 
-    ASSERT_EQ(start_program(), 1);
+    ASSERT_NO_FATAL_FAILURE(start_here());
     const std::vector<ClassControl*> controls = controls_in_list_order();
     const std::vector<Expected> expected = expected_inventory();
     ASSERT_EQ(controls.size(), expected.size());

@@ -1,8 +1,5 @@
 #include "shell/connection.h"
-#include "tests/app/window_fixture.h"
-
-#include <QKeyEvent>
-#include <QWindow>
+#include "tests/support/window_fixture.h"
 
 namespace {
 
@@ -20,11 +17,6 @@ bool record_key(int key_code) {
 int selection_handler_runs = 0;
 void count_selection_handler() {
     ++selection_handler_runs;
-}
-
-void press_key(Qt::Key key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(main_window->window->windowHandle(), &press);
 }
 
 } // namespace

@@ -10,45 +10,20 @@
 #include "shell/connection.h"
 #include "shell/status_line.h"
 #include "sim/sample_generator.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/sample_receiver.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
-#include <QKeyEvent>
-#include <QWindow>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace {
-
-std::vector<std::uint8_t> file_bytes(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    read_file_bytes(path, 1 << 20, bytes);
-    return bytes;
-}
-
-std::string file_text(const std::string& path) {
-    std::string text;
-    read_text_file(path, text);
-    return text;
-}
-
-void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<std::uint8_t> sample_bytes(std::uint32_t note, std::uint32_t pass,
                                        SampleKind kind = SampleKind::usual) {
     const SampleBuffer buffer = generate_sample(note, pass, kind);
     return {buffer.begin(), buffer.end()};
-}
-
-void write_text(const std::string& path, const std::string& text) {
-    write_bytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 int bin_file_count() {
@@ -58,26 +33,8 @@ int bin_file_count() {
     }));
 }
 
-bool exists(const std::string& path) {
-    return file_exists(path) == 1;
-}
-
-void click(ClassControl* control) {
-    ASSERT_NE(control, nullptr);
-    main_window->dispatch_command(command_word(control->id, notify_clicked), 0);
-}
-
-void press_key(Qt::Key key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(main_window->window->windowHandle(), &press);
-}
-
-bool visible(const ClassControl* control) {
-    return control && control->window->isVisible();
-}
-
 std::string row(int index) {
-    return db_table_list->item_text(index).str();
+    return db_area.db_table_list->item_text(index).str();
 }
 
 std::string side_column(int index, int side) {
@@ -94,10 +51,10 @@ public:
     explicit PromptAnswer(bool accept) {
         timer_.setInterval(20);
         QObject::connect(&timer_, &QTimer::timeout, [this, accept] {
-            if (!visible(accept_push_button))
+            if (!visible(db_area.accept_push_button))
                 return;
             ++prompts;
-            click(accept ? accept_push_button : reject_push_button);
+            click_button(accept ? db_area.accept_push_button : db_area.reject_push_button);
         });
         timer_.start();
     }
@@ -114,13 +71,7 @@ protected:
     // Start-up reads the description files and the stored samples: the program starts again
     // over the files the test has written.
     void restart_program() {
-        exit_sequence();
-        select_port(1);
-        close_current_port();
-        current_mode = page_analysis;
-        connected = 0;
-        sampling_on = 0;
-        ASSERT_EQ(start_program(), 1);
+        ASSERT_NO_FATAL_FAILURE(WindowTest::restart_program());
         frames_before_ = device.frames().size();
     }
 
@@ -134,22 +85,22 @@ protected:
     // Connects, opens the SAMPLING page, selects `row_index` and starts sampling.
     // Sampling on a row whose ten stored samples form the envelope of the next one.
     void start_sampling_with_ten_samples() {
-        write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+        write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
         for (std::uint32_t pass = 1; pass <= 10; ++pass)
-            write_bytes("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
+            write_file("USD_100_1_" + std::to_string(pass) + ".bin", sample_bytes(3, pass));
         restart_program();
         start_sampling_on_row(0);
     }
 
     void start_sampling_on_row(int row_index) {
-        click(connect_push_button);
+        click_button(connect_push_button);
         ASSERT_EQ(connected, 1);
         click_tab_slot(4);
         ASSERT_EQ(current_mode, page_sampling);
-        ASSERT_TRUE(visible(sampling_button));
-        db_table_list->select_index(row_index);
+        ASSERT_TRUE(visible(db_area.sampling_button));
+        db_area.db_table_list->select_index(row_index);
         watch_lists();
-        click(sampling_button);
+        click_button(db_area.sampling_button);
         ASSERT_EQ(sampling_on, 1);
     }
 
@@ -180,12 +131,12 @@ protected:
 };
 
 TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
-    write_text("BANK.dnl", "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
     restart_program();
     start_sampling_on_row(0);
     EXPECT_EQ(count_code(1), 1);
-    EXPECT_TRUE(visible(side_buttons[0]));
-    EXPECT_TRUE(visible(delete_last_sample_button));
+    EXPECT_TRUE(visible(db_area.side_buttons[0]));
+    EXPECT_TRUE(visible(db_area.delete_last_sample_button));
     EXPECT_EQ(mark(0, 1), '*');
     EXPECT_EQ(mark(0, 2), ' ');
 
@@ -201,7 +152,7 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     EXPECT_TRUE(panel_shows_colour(last_sample_panel, colour_blue));
 
     // Side 2 chosen while sampling: the mark moves and the next sample is a Side2 file.
-    static_cast<QAbstractButton*>(side_buttons[1]->window)->click();
+    static_cast<QAbstractButton*>(db_area.side_buttons[1]->window)->click();
     EXPECT_EQ(mark(0, 1), ' ');
     EXPECT_EQ(mark(0, 2), '*');
     ASSERT_TRUE(deliver("send-sample 7 4"));
@@ -209,53 +160,53 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
     EXPECT_EQ(side_column(0, 2), "  *     1");
 
     // Another row while sampling: the marks follow it, the edit fields show it.
-    db_table_list->select_index(1);
+    db_area.db_table_list->select_index(1);
     watch_lists();
     EXPECT_EQ(mark(0, 2), ' ');
     EXPECT_EQ(mark(1, 2), '*');
-    EXPECT_EQ(name_edit->get_text().str(), "EUR");
-    EXPECT_EQ(nominal_edit->get_text().str(), "5");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "EUR");
+    EXPECT_EQ(db_area.nominal_edit->get_text().str(), "5");
 
     // Stop: every mark is cleared and the sampling-only controls go.
-    click(sampling_button);
+    click_button(db_area.sampling_button);
     EXPECT_EQ(count_code(2), 1);
     EXPECT_EQ(sampling_on, 0);
     EXPECT_EQ(mark(1, 2), ' ');
-    EXPECT_FALSE(visible(side_buttons[0]));
-    EXPECT_FALSE(visible(delete_last_sample_button));
+    EXPECT_FALSE(visible(db_area.side_buttons[0]));
+    EXPECT_FALSE(visible(db_area.delete_last_sample_button));
     // While sampling is off a sample buffer is dropped without a reply.
     ASSERT_EQ(device.command("send-sample 7 5"), 1);
     run_passes_until([] { return false; }, 400);
     EXPECT_EQ(count_code(11), 4);
-    EXPECT_FALSE(exists("USD.OLD_100_2_2.bin"));
+    EXPECT_FALSE(file_present("USD.OLD_100_2_2.bin"));
 }
 
 TEST_F(SamplingWindowTest, ADeviceThatRefusesToStartOrStopChangesNothing) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
-    click(connect_push_button);
+    click_button(connect_push_button);
     click_tab_slot(4);
     // Three refusals leave everything as it was, with the device's error.
     const auto refused = [this](int code, int sampling_before, const char* label, char row_mark) {
         ASSERT_EQ(device.command("result " + std::to_string(code) + " 4"), 1);
-        click(sampling_button);
+        click_button(db_area.sampling_button);
         EXPECT_EQ(count_code(code), 3);
         EXPECT_EQ(sampling_on, sampling_before);
-        EXPECT_EQ(sampling_button->label.str(), label);
-        EXPECT_EQ(visible(side_buttons[0]), sampling_before == 1);
+        EXPECT_EQ(db_area.sampling_button->label.str(), label);
+        EXPECT_EQ(visible(db_area.side_buttons[0]), sampling_before == 1);
         EXPECT_EQ(mark(0, 1), row_mark);
         EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
         EXPECT_EQ(status_text().str(), "COM-bufer of ZELK is full");
     };
     refused(1, 0, "Start sampling", ' ');
     ASSERT_EQ(device.command("reset 1"), 1);
-    click(sampling_button);
+    click_button(db_area.sampling_button);
     ASSERT_EQ(sampling_on, 1);
     refused(2, 1, "Stop sampling", '*');
 }
 
 TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     start_sampling_on_row(0);
 
@@ -265,14 +216,14 @@ TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
     EXPECT_EQ(bin_file_count(), 0);
 
     // Row 1 holds no banknote: "Wrong NAME/NOMINAL".
-    db_table_list->select_index(1);
+    db_area.db_table_list->select_index(1);
     watch_lists();
     ASSERT_TRUE(deliver("send-sample 1 2"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Wrong NAME/NOMINAL");
 
     // A name without a nominal: "Wrong NOMINAL"; nothing is stored either.
-    name_edit->set_text("eur");
+    db_area.name_edit->set_text("eur");
     main_loop_pass(false);
     EXPECT_EQ(row(1).substr(9, 3), "EUR");
     ASSERT_TRUE(deliver("send-sample 1 3"));
@@ -287,9 +238,9 @@ TEST_F(SamplingWindowTest, AFarImageIsStoredOnlyWhenAccepted) {
         ASSERT_TRUE(deliver("send-sample 3 11 far"));
         EXPECT_EQ(refuse.prompts, 1);
     }
-    EXPECT_FALSE(exists("USD_100_1_11.bin"));
-    EXPECT_FALSE(visible(accept_push_button));
-    EXPECT_TRUE(visible(delete_last_sample_button));
+    EXPECT_FALSE(file_present("USD_100_1_11.bin"));
+    EXPECT_FALSE(visible(db_area.accept_push_button));
+    EXPECT_TRUE(visible(db_area.delete_last_sample_button));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Wrong image of banknote");
 
@@ -323,7 +274,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
     int wakes_while_waiting = 0;
     answer.setInterval(10);
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (!visible(accept_push_button))
+        if (!visible(db_area.accept_push_button))
             return;
         if (ticks == 0) {
             device.command("send-result 1 EUR:1:5");
@@ -332,7 +283,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
         }
         if (++ticks == 30) {
             wakes_while_waiting = wakes;
-            click(reject_push_button);
+            click_button(db_area.reject_push_button);
         }
     });
     answer.start();
@@ -340,7 +291,7 @@ TEST_F(SamplingWindowTest, ThePromptSleepsThroughDeviceBytesAndRoutesNoKeys) {
     EXPECT_EQ(ticks, 30);
     // A spinning prompt wakes thousands of times; the timer alone wakes it about 30 times.
     EXPECT_LT(wakes_while_waiting, 100);
-    EXPECT_EQ(name_edit->get_text().str(), "USD");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "USD");
     // The result waited in the driver and is read once the prompt is gone.
     EXPECT_TRUE(run_passes_until(
         [results_before] { return results_list->item_count() == results_before + 2; }));
@@ -351,37 +302,37 @@ TEST_F(SamplingWindowTest, ClosingTheWindowDuringThePromptRefusesTheSample) {
     QTimer closer;
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [] {
-        if (visible(accept_push_button))
+        if (visible(db_area.accept_push_button))
             main_window->window->close();
     });
     closer.start();
     ASSERT_EQ(device.command("send-sample 3 11 far"), 1);
     // The pass that ran the prompt reports the closed window; the exit sequence still runs.
     run_passes_until([] { return main_window->close_requested; });
-    EXPECT_FALSE(exists("USD_100_1_11.bin"));
+    EXPECT_FALSE(file_present("USD_100_1_11.bin"));
     EXPECT_EQ(main_loop_pass(false), 0);
     EXPECT_EQ(exit_sequence(), 0);
     EXPECT_EQ(main_window, nullptr);
 }
 
 TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     start_sampling_on_row(0);
     ASSERT_TRUE(deliver("send-sample 2 1"));
     ASSERT_TRUE(deliver("send-sample 2 2"));
     EXPECT_EQ(side_column(0, 1), "  *     2");
 
-    click(delete_last_sample_button);
-    EXPECT_FALSE(exists("USD_100_1_2.bin"));
-    EXPECT_TRUE(exists("USD_100_1_1.bin"));
+    click_button(db_area.delete_last_sample_button);
+    EXPECT_FALSE(file_present("USD_100_1_2.bin"));
+    EXPECT_TRUE(file_present("USD_100_1_1.bin"));
     EXPECT_EQ(last_sample_name, "");
     EXPECT_EQ(side_column(0, 1), "  *     1");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
     EXPECT_EQ(status_text().str(), "Deleted USD_100_1_2.bin");
 
-    click(delete_last_sample_button);
-    EXPECT_TRUE(exists("USD_100_1_1.bin"));
+    click_button(db_area.delete_last_sample_button);
+    EXPECT_TRUE(file_present("USD_100_1_1.bin"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Could not delete ");
 
@@ -391,13 +342,13 @@ TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
 }
 
 TEST_F(SamplingWindowTest, ASampleThatCannotBeWrittenUsesNoNumber) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     start_sampling_on_row(0);
     // A folder where the temporary file would go makes the write fail.
     std::filesystem::create_directory("USD_100_1_1.bin.tmp");
     ASSERT_TRUE(deliver("send-sample 2 1"));
-    EXPECT_FALSE(exists("USD_100_1_1.bin"));
+    EXPECT_FALSE(file_present("USD_100_1_1.bin"));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Can't write USD_100_1_1.bin");
     EXPECT_EQ(last_sample_name, "");
@@ -413,12 +364,12 @@ TEST_F(SamplingWindowTest, StoredSampleRequestsWalkTheListingToItsEnd) {
     std::vector<std::uint8_t> longer(2000, 0x5A);
     const auto second = sample_bytes(5, 2);
     std::copy(second.begin(), second.end(), longer.begin());
-    write_bytes("A.bin", {1, 2, 3});
-    write_bytes("B.bin", exact);
-    write_bytes("C.bin", longer);
+    write_file("A.bin", std::vector<std::uint8_t>{1, 2, 3});
+    write_file("B.bin", exact);
+    write_file("C.bin", longer);
     restart_program();
     // A file made after start-up is not part of the listing.
-    write_bytes("D.bin", exact);
+    write_file("D.bin", exact);
 
     std::vector<std::uint8_t> expected(1566, 0);
     expected[0] = 1;
@@ -437,35 +388,35 @@ TEST_F(SamplingWindowTest, StoredSampleRequestsWalkTheListingToItsEnd) {
 }
 
 TEST_F(SamplingWindowTest, TheDeviceEndingTheConnectedStateStopsSampling) {
-    write_text("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
-    const long lamp_off = panel_pixel(sampling_indicator, 8, 8);
+    const long lamp_off = panel_pixel(db_area.sampling_indicator, 8, 8);
     start_sampling_on_row(0);
-    EXPECT_NE(panel_pixel(sampling_indicator, 8, 8), lamp_off);
+    EXPECT_NE(panel_pixel(db_area.sampling_indicator, 8, 8), lamp_off);
     ASSERT_EQ(mark(0, 1), '*');
     ASSERT_EQ(device.command("end-connected"), 1);
     ASSERT_TRUE(run_passes_until([] { return connected == 0; }));
     EXPECT_EQ(sampling_on, 0);
     EXPECT_EQ(count_code(2), 1); // the stop of the SAMPLING page's disconnect
     EXPECT_EQ(mark(0, 1), ' ');
-    EXPECT_FALSE(visible(sampling_button));
-    EXPECT_FALSE(visible(delete_last_sample_button));
-    EXPECT_EQ(panel_pixel(sampling_indicator, 8, 8), lamp_off);
+    EXPECT_FALSE(visible(db_area.sampling_button));
+    EXPECT_FALSE(visible(db_area.delete_last_sample_button));
+    EXPECT_EQ(panel_pixel(db_area.sampling_indicator, 8, 8), lamp_off);
 }
 
 // Typing rows with the display-alphabet check, saving, and loading the file again.
 TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
-    write_text("SHOP.dnl", "");
-    write_bytes("USD.OLD_100_1_4.bin", sample_bytes(1, 1));
+    write_file("SHOP.dnl", "");
+    write_file("USD.OLD_100_1_4.bin", sample_bytes(1, 1));
     restart_program();
     click_tab_slot(4);
     ASSERT_EQ(current_mode, page_sampling);
 
-    name_edit->set_text("usd");
-    ext_edit->set_text("old");
-    nominal_edit->set_text("100");
+    db_area.name_edit->set_text("usd");
+    db_area.ext_edit->set_text("old");
+    db_area.nominal_edit->set_text("100");
     main_loop_pass(false);
-    EXPECT_EQ(name_edit->get_text().str(), "usd"); // the field keeps what was typed
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "usd"); // the field keeps what was typed
     EXPECT_EQ(current_name, "USD");
     EXPECT_EQ(row(0).substr(9, 3), "USD");
     EXPECT_EQ(row(0).substr(16, 3), "OLD");
@@ -473,20 +424,20 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     EXPECT_EQ(side_column(0, 1), "        1");
 
     // Characters the device cannot show are refused: the field returns to its text.
-    name_edit->set_text("usg");
-    nominal_edit->set_text("10a");
+    db_area.name_edit->set_text("usg");
+    db_area.nominal_edit->set_text("10a");
     main_loop_pass(false);
-    EXPECT_EQ(name_edit->get_text().str(), "USD");
-    EXPECT_EQ(nominal_edit->get_text().str(), "100");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "USD");
+    EXPECT_EQ(db_area.nominal_edit->get_text().str(), "100");
     EXPECT_EQ(row(0).substr(9, 3), "USD");
 
-    db_table_list->select_index(1);
+    db_area.db_table_list->select_index(1);
     watch_lists();
-    name_edit->set_text("eur");
-    nominal_edit->set_text("5");
+    db_area.name_edit->set_text("eur");
+    db_area.nominal_edit->set_text("5");
     main_loop_pass(false);
 
-    click(new_db_file_button); // an open name entry is closed by the save
+    click_button(db_area.new_db_file_button); // an open name entry is closed by the save
     const auto save_button = [] {
         for (ControlNode* node = main_window->controls; node; node = node->next) {
             auto* button = dynamic_cast<ClassPushButton*>(node->control);
@@ -495,8 +446,8 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
         }
         return static_cast<ClassPushButton*>(nullptr);
     }();
-    click(save_button);
-    EXPECT_FALSE(visible(db_name_edit));
+    click_button(save_button);
+    EXPECT_FALSE(visible(db_area.db_name_edit));
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
     EXPECT_EQ(status_text().str(), "SHOP.dnl file is saved");
@@ -509,72 +460,72 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     EXPECT_EQ(row(0).substr(0, 31), "    1    USD    OLD        100 ");
     EXPECT_EQ(row(1).substr(0, 31), "    2    EUR" + std::string(17, ' ') + "5 ");
     EXPECT_EQ(side_column(0, 1), "        1");
-    EXPECT_EQ(name_edit->get_text().str(), "USD");
+    EXPECT_EQ(db_area.name_edit->get_text().str(), "USD");
     EXPECT_EQ(mc_percent, 0);
 
     // A save that cannot be written leaves the file as it was.
     std::filesystem::create_directory("SHOP.dnl.tmp");
-    db_table_list->select_index(2);
+    db_area.db_table_list->select_index(2);
     watch_lists();
-    name_edit->set_text("ab");
-    nominal_edit->set_text("20");
+    db_area.name_edit->set_text("ab");
+    db_area.nominal_edit->set_text("20");
     main_loop_pass(false);
-    click(save_button);
+    click_button(save_button);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Can't write SHOP.dnl");
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
 }
 
 TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
-    write_text("OLD.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("OLD.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     click_tab_slot(4);
-    ASSERT_EQ(db_file_list->item_count(), 1);
+    ASSERT_EQ(db_area.db_file_list->item_count(), 1);
 
     // Refused names create nothing; the entry stays open.
-    click(new_db_file_button);
-    ASSERT_TRUE(visible(db_name_edit));
-    EXPECT_FALSE(visible(new_db_file_button));
+    click_button(db_area.new_db_file_button);
+    ASSERT_TRUE(visible(db_area.db_name_edit));
+    EXPECT_FALSE(visible(db_area.new_db_file_button));
     for (const char* name : {"a/b", ".", ".."}) {
-        db_name_edit->set_text(name);
+        db_area.db_name_edit->set_text(name);
         press_key(Qt::Key_Return);
-        EXPECT_TRUE(visible(db_name_edit)) << name;
+        EXPECT_TRUE(visible(db_area.db_name_edit)) << name;
         EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error)) << name;
     }
     EXPECT_FALSE(std::filesystem::exists("a"));
-    EXPECT_EQ(db_file_list->item_count(), 1);
+    EXPECT_EQ(db_area.db_file_list->item_count(), 1);
 
-    db_name_edit->set_text("NEW");
+    db_area.db_name_edit->set_text("NEW");
     press_key(Qt::Key_Return);
-    EXPECT_TRUE(exists("NEW.dnl"));
+    EXPECT_TRUE(file_present("NEW.dnl"));
     EXPECT_EQ(file_text("NEW.dnl"), "");
-    EXPECT_FALSE(visible(db_name_edit));
-    EXPECT_EQ(db_file_list->item_text(1).str(), "NEW");
+    EXPECT_FALSE(visible(db_area.db_name_edit));
+    EXPECT_EQ(db_area.db_file_list->item_text(1).str(), "NEW");
 
     // An existing name: the first Enter asks, the second overwrites; the list keeps one entry.
-    click(new_db_file_button);
-    db_name_edit->set_text("OLD");
+    click_button(db_area.new_db_file_button);
+    db_area.db_name_edit->set_text("OLD");
     press_key(Qt::Key_Return);
-    EXPECT_TRUE(visible(db_name_edit));
+    EXPECT_TRUE(visible(db_area.db_name_edit));
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
     EXPECT_EQ(file_text("OLD.dnl"), "COR=0\r\n;USD_100_1\r\n");
     press_key(Qt::Key_Return);
-    EXPECT_FALSE(visible(db_name_edit));
+    EXPECT_FALSE(visible(db_area.db_name_edit));
     EXPECT_EQ(file_text("OLD.dnl"), "");
-    EXPECT_EQ(db_file_list->item_count(), 2);
+    EXPECT_EQ(db_area.db_file_list->item_count(), 2);
 
     // Reopening forgets the question; Esc closes without creating anything.
-    click(new_db_file_button);
-    db_name_edit->set_text("NEW");
+    click_button(db_area.new_db_file_button);
+    db_area.db_name_edit->set_text("NEW");
     press_key(Qt::Key_Return);
-    EXPECT_TRUE(visible(db_name_edit));
+    EXPECT_TRUE(visible(db_area.db_name_edit));
     press_key(Qt::Key_Escape);
-    EXPECT_FALSE(visible(db_name_edit));
-    EXPECT_TRUE(visible(new_db_file_button));
+    EXPECT_FALSE(visible(db_area.db_name_edit));
+    EXPECT_TRUE(visible(db_area.new_db_file_button));
 }
 
 TEST_F(SamplingWindowTest, MissingDescriptionGivesNumberedBlankRowsAndKeepsTheCorrection) {
-    write_text("GONE.dnl", "COR=0\r\n;USD_100_1\r\n");
+    write_file("GONE.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
     std::filesystem::remove("GONE.dnl");
     mc_percent = 6;
@@ -587,7 +538,7 @@ TEST_F(SamplingWindowTest, MissingDescriptionGivesNumberedBlankRowsAndKeepsTheCo
 }
 
 TEST_F(SamplingWindowTest, TokensThatMakeNoRowAreNamedAndSurviveTheSave) {
-    write_text("BAD.dnl", "COR=0\r\n;LONG_1_1\r\n;USD_100_1\r\n");
+    write_file("BAD.dnl", "COR=0\r\n;LONG_1_1\r\n;USD_100_1\r\n");
     restart_program();
     click_tab_slot(4);
     EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
@@ -599,17 +550,17 @@ TEST_F(SamplingWindowTest, TokensThatMakeNoRowAreNamedAndSurviveTheSave) {
 
 TEST_F(SamplingWindowTest, McButtonStepsThroughItsCycleAndStaysHidden) {
     click_tab_slot(4);
-    EXPECT_FALSE(visible(mc_button));
-    click(mc_button);
+    EXPECT_FALSE(visible(db_area.mc_button));
+    click_button(db_area.mc_button);
     EXPECT_EQ(mc_percent, 2);
-    EXPECT_EQ(mc_button->label.str(), "MC=2");
+    EXPECT_EQ(db_area.mc_button->label.str(), "MC=2");
     for (int press = 0; press < 10; ++press)
-        click(mc_button);
+        click_button(db_area.mc_button);
     EXPECT_EQ(mc_percent, 0);
-    EXPECT_EQ(mc_button->label.str(), "MC=0");
+    EXPECT_EQ(db_area.mc_button->label.str(), "MC=0");
     // An uploaded database may carry a value outside the cycle: the button leaves it.
     mc_percent = 7;
-    click(mc_button);
+    click_button(db_area.mc_button);
     EXPECT_EQ(mc_percent, 7);
-    EXPECT_EQ(mc_button->label.str(), "MC=0");
+    EXPECT_EQ(db_area.mc_button->label.str(), "MC=0");
 }

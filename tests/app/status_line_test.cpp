@@ -3,7 +3,7 @@
 #include "link/traffic_log.h"
 #include "shell/status_line.h"
 #include "shell/transfer_progress.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 #include <chrono>
 #include <cstdio>

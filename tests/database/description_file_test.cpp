@@ -190,29 +190,6 @@ TEST(DescriptionFile, SaveFailureLeavesTheOldFile) {
     EXPECT_EQ(folder.read_text("X.dnl"), "COR=0\r\n;OLD_1_1\r\n");
 }
 
-TEST(DescriptionFile, NewFileNames) {
-    EXPECT_EQ(new_db_file_step("", "", false), NewDbFileStep::nothing);
-    for (const char* bad : {".", "..", "a/b", "/etc/x", "../up"})
-        EXPECT_EQ(new_db_file_step(bad, "", false), NewDbFileStep::refused) << bad;
-    EXPECT_EQ(new_db_file_step("EURO", "", false), NewDbFileStep::create);
-    // An existing file: asked once, created on the second Enter with the same name.
-    EXPECT_EQ(new_db_file_step("EURO", "", true), NewDbFileStep::ask_overwrite);
-    EXPECT_EQ(new_db_file_step("EURO", "EURO", true), NewDbFileStep::create);
-    EXPECT_EQ(new_db_file_step("EURO2", "EURO", true), NewDbFileStep::ask_overwrite);
-    EXPECT_EQ(overwrite_question_text("EURO"),
-              "EURO is already exist. Ovewrite? Press <Enter> for ovewrite.");
-
-    std::vector<std::string> names = {"A"};
-    EXPECT_EQ(add_db_file_name(names, "A"), 0);
-    EXPECT_EQ(add_db_file_name(names, "B"), 1);
-    names.resize(db_file_names_capacity, "Z");
-    EXPECT_EQ(add_db_file_name(names, "C"), -1);
-    EXPECT_EQ(names.size(), 1000u);
-
-    EXPECT_EQ(db_file_names_of({"b.dnl", "A.dnl", "c.res", "x.dnl.tmp", "long.name.dnl"}),
-              (std::vector<std::string>{"A", "b", "long"}));
-}
-
 TEST(DescriptionFile, PageKeys) {
     EXPECT_EQ(db_page_key_action(32, false), DbPageKeyAction::clear_row_edits);
     EXPECT_EQ(db_page_key_action(32, true), DbPageKeyAction::clear_row_edits);

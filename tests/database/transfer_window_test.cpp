@@ -9,9 +9,9 @@
 #include "shell/connection.h"
 #include "shell/status_line.h"
 #include "shell/transfer_progress.h"
-#include "tests/app/window_fixture.h"
 #include "tests/database/made_file_compare.h"
 #include "tests/database/sample_database.h"
+#include "tests/support/window_fixture.h"
 #include "traffic/upload_control.h"
 
 #include <QPushButton>
@@ -45,20 +45,8 @@ protected:
     void SetUp() override {
         ASSERT_EQ(device.start(1), 1) << "varden_sim did not start";
         write_sample_database(device.folder());
-        folder = std::make_unique<WorkingFolder>(device.folder());
-        select_port(1);
-        close_current_port();
-        current_mode = page_analysis;
-        connected = 0;
-        sampling_on = 0;
-        ASSERT_EQ(start_program(), 1);
+        ASSERT_NO_FATAL_FAILURE(start_in(device.folder()));
         ASSERT_EQ(selected_db_file_name(), "EURO.dnl");
-    }
-
-    void connect_on_page(int tab_slot) {
-        click_tab_slot(tab_slot);
-        connect_button();
-        ASSERT_EQ(connected, 1);
     }
 
     std::string file(const std::string& name) const { return path_in(device.folder(), name); }

@@ -15,6 +15,7 @@
 #include "analysis/session_results.h"
 #include "database/description_file.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "traffic/message_kinds.h"
 #include "traffic/sample_files.h"

@@ -4,6 +4,7 @@
 // unprintable byte a blank.
 #include "analysis/results_file.h"
 #include "analysis/session_results.h"
+#include "files/typed_names.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <string>
@@ -44,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(joined == expected);
 
     // The same lines read as a folder listing give the RES file list.
-    const std::vector<std::string> names = res_names_from_listing(lines);
-    FUZZ_CHECK(names.size() <= res_name_capacity);
+    const std::vector<std::string> names = listed_names(lines, res_extension);
+    FUZZ_CHECK(names.size() <= listed_names_capacity);
     for (const std::string& name : names)
         FUZZ_CHECK(name.size() <= 30 && name.find('.') == std::string::npos);
     return 0;

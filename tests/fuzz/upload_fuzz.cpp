@@ -5,6 +5,7 @@
 #include "database/description_file.h"
 #include "database/image_compression.h"
 #include "files/folder_files.h"
+#include "files/typed_names.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "traffic/upl_file.h"
 #include "traffic/upload_image_decoder.h"
