@@ -5,6 +5,7 @@
 // Input: the name's length (1 byte), the name, then the file's content.
 #include "samples/sample_reading.h"
 #include "samples/sample_sides.h"
+#include "samples/sample_views.h"
 #include "samples/side_samples.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -42,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     add_to_envelope(envelope, file.data);
     std::size_t covered = 0;
     std::size_t previous_end = 0;
-    for (const PositionRange& range : envelope_ranges(envelope)) {
+    const std::vector<std::size_t> file_order = view_panels(SampleView::file_order)[0].bytes;
+    for (const PositionRange& range : envelope_ranges(envelope, file_order)) {
         FUZZ_CHECK(range.first >= previous_end && range.first < range.end &&
                    range.end <= sample_data_size);
         covered += range.end - range.first;
