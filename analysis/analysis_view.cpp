@@ -1,14 +1,14 @@
 #include "analysis/analysis_view.h"
 
 #include "analysis/dump_analysis.h"
-#include "analysis/results_file.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
+#include "formats/dump_file.h"
+#include "formats/results_file.h"
 #include "shell/pages.h"
 #include "shell/program_files.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
-#include "traffic/dump_files.h"
 #include "ui/drawing_kit.h"
 #include "ui/window.h"
 

@@ -13,7 +13,7 @@ class ClassSimpleGraphics;
 
 // The highest dump number in use: the next dump is written as counter + 1.
 extern int memory_dump_counter;
-// The lines the analysis list shows, at most dump_lines_capacity (traffic/dump_files.h).
+// The lines the analysis list shows, at most dump_lines_capacity (formats/dump_file.h).
 extern std::vector<std::string> dump_lines;
 
 extern ClassListBox* analysis_list;

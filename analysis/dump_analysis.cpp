@@ -1,7 +1,9 @@
 #include "analysis/dump_analysis.h"
 
-#include "analysis/device_messages.h"
-#include "analysis/text_fields.h"
+#include "files/folder_files.h"
+#include "formats/device_messages.h"
+#include "formats/dump_file.h"
+#include "formats/text_fields.h"
 
 namespace {
 
@@ -80,4 +82,19 @@ std::string analyse_dump(int number, const std::uint8_t* dump, std::size_t lengt
            marked_column(fields.mag, fields.flags, dump_flag_mag_failed) +
            number_field(fields.pql, 5, FieldAlign::centre) +
            marked_column(fields.pqs, fields.flags, dump_flag_pqs_failed);
+}
+
+std::string analyse_dump_file(const std::string& folder, int number) {
+    std::vector<std::uint8_t> bytes;
+    read_file_bytes(path_in(folder, dump_file_name(number)), memory_dump_size, bytes);
+    return analyse_dump(number, bytes.data(), bytes.size());
+}
+
+std::vector<std::string> analyse_dump_files(const std::string& folder,
+                                            const std::vector<int>& numbers) {
+    std::vector<std::string> lines;
+    lines.reserve(numbers.size());
+    for (int number : numbers)
+        lines.push_back(analyse_dump_file(folder, number));
+    return lines;
 }

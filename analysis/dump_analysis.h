@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The line of dump `number` from the first `length` bytes of the dump (normally the 16048 of
 // the dump file; a shorter, truncated or foreign file is read only as far as it goes, the rest
@@ -17,3 +18,11 @@
 // - flag bit 4 (wins over bit 0): number (7), 52 blanks, UVL (5).
 // A number too long for its field leaves the field blank (dump numbers above 99999 among them).
 std::string analyse_dump(int number, const std::uint8_t* dump, std::size_t length);
+
+// The analysis line of dump file `number` of `folder`, read up to 16048 bytes. A file that is
+// missing or unreadable gives the line of an empty dump (the number and zero fields).
+std::string analyse_dump_file(const std::string& folder, int number);
+
+// The analysis lines of `numbers` in order (at start-up: scan.numbers_to_analyse).
+std::vector<std::string> analyse_dump_files(const std::string& folder,
+                                            const std::vector<int>& numbers);

@@ -1,10 +1,10 @@
 #include "analysis/results_view.h"
 
-#include "analysis/results_file.h"
 #include "analysis/session_results.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
 #include "files/typed_names.h"
+#include "formats/results_file.h"
 #include "shell/pages.h"
 #include "shell/program_files.h"
 #include "shell/program_state.h"

@@ -1,7 +1,7 @@
 #include "analysis/session_results.h"
 
-#include "analysis/device_messages.h"
-#include "analysis/text_fields.h"
+#include "formats/device_messages.h"
+#include "formats/text_fields.h"
 
 #include <vector>
 

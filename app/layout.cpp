@@ -11,7 +11,7 @@
 #include "shell/shell_rules.h"
 #include "shell/status_line.h"
 #include "shell/transfer_progress.h"
-#include "traffic/sample_receiver.h"
+#include "traffic/stored_sample_requests.h"
 #include "traffic/upload_control.h"
 #include "ui/drawing_kit.h"
 #include "ui/watched_lists.h"

@@ -3,8 +3,8 @@
 //     the wall time (the waits sleep in poll(); goal under 2 %);
 //  2. the time of one command exchange beyond the device's own answer time, taken as the
 //     round trip of the same frame written and answered on the bare line.
+#include "formats/frames.h"
 #include "link/commands.h"
-#include "link/frames.h"
 #include "link/serial_port.h"
 #include "tests/support/sim_driver.h"
 

@@ -3,10 +3,10 @@
 // Goal: the make within 5 times that read time.
 #include "database/description_file.h"
 #include "database/download_plan.h"
-#include "database/image_compression.h"
 #include "database/make_database.h"
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/image_compression.h"
+#include "formats/sample_names.h"
 #include "sim/sample_generator.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // and of 1000 samples drawn, by `--png` and in the window, with the resident memory it took.
 // Goals: `--list` of 16000 files within 0.5 s; 1000 samples drawn within 1.5 s and 150 MB;
 // 200 samples drawn within 200 ms.
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/sample_names.h"
 #include "samples/samples_window.h"
 #include "sim/sample_generator.h"
 

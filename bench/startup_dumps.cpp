@@ -2,11 +2,11 @@
 // shown (every dump analysed into its line), against the time it takes to read those files
 // once. Goal: start-up within 3 times that read time.
 #include "analysis/analysis_view.h"
-#include "analysis/device_messages.h"
 #include "app/main_loop.h"
 #include "files/folder_files.h"
+#include "formats/device_messages.h"
+#include "formats/dump_file.h"
 #include "tests/support/sim_driver.h"
-#include "traffic/dump_files.h"
 
 #include <QApplication>
 #include <chrono>

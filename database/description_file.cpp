@@ -1,10 +1,10 @@
 #include "database/description_file.h"
 
-#include "database/made_file_tokens.h"
 #include "database/row_edits.h"
-#include "database/sample_names.h"
+#include "database/side_columns.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
+#include "formats/made_file.h"
 
 #include <algorithm>
 
@@ -163,7 +163,7 @@ int load_description(const std::string& path, const std::string& file_name, Load
 
 std::string description_text(const DbRows& rows, int mc_percent,
                              const std::vector<std::string>& kept_tokens) {
-    std::string text = "COR=" + std::to_string(mc_percent) + line_end;
+    std::string text = cor_line(mc_percent);
     for (const std::string& row : rows) {
         const RowFields fields = read_row_fields(row);
         if (fields.name.empty() || fields.nominal.empty())

@@ -9,14 +9,11 @@
 // value is not read back: whoever loads a file sets `mc_percent` to 0.
 #pragma once
 
-#include "database/made_file_tokens.h"
 #include "database/row_text.h"
+#include "formats/made_file.h"
 
 #include <string>
 #include <vector>
-
-// Description files end so.
-inline constexpr const char* description_extension = ".dnl";
 
 struct BanknoteToken {
     RowFields fields;

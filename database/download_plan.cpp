@@ -1,7 +1,7 @@
 #include "database/download_plan.h"
 
-#include "database/image_compression.h"
-#include "database/made_file_tokens.h"
+#include "formats/image_compression.h"
+#include "formats/made_file.h"
 
 namespace {
 

@@ -3,14 +3,12 @@
 // download that would fail on its data sends nothing.
 #pragma once
 
-#include "database/name_table.h"
+#include "formats/image_compression.h"
+#include "formats/name_table.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-inline constexpr int image_block_size = 1536;
-inline constexpr int max_image_blocks = 158;
 
 // The errors of a made file that cannot be downloaded, exactly as the device's users know them.
 inline constexpr std::string_view too_many_names_text =

@@ -1,7 +1,7 @@
 #include "database/download_sender.h"
 
+#include "formats/frames.h"
 #include "link/commands.h"
-#include "link/frames.h"
 
 namespace {
 

@@ -1,10 +1,8 @@
 #include "database/image_data.h"
 
 #include "database/description_file.h"
-#include "database/sample_names.h"
 #include "files/folder_files.h"
-
-#include <cstdio>
+#include "formats/sample_names.h"
 
 namespace {
 
@@ -16,12 +14,6 @@ constexpr int tail_positions = 12;
 constexpr std::size_t first_tail_byte = 1440;
 constexpr std::size_t second_tail_byte = 1500;
 constexpr std::size_t trailer_byte = 1561;
-
-std::string hex_byte(std::uint8_t value) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", value);
-    return digits;
-}
 
 // (minimum, maximum) pairs of `pairs` consecutive positions of one channel from `first_byte`.
 std::vector<std::uint8_t> channel_pairs(const Envelope& envelope, std::size_t first_byte,
@@ -37,8 +29,8 @@ std::vector<std::uint8_t> channel_pairs(const Envelope& envelope, std::size_t fi
 
 PwordBytes line_at(const std::vector<std::uint8_t>& bytes, std::size_t line) {
     PwordBytes out{};
-    for (std::size_t i = 0; i < pword_line_bytes; ++i)
-        out[i] = bytes[line * pword_line_bytes + i];
+    for (std::size_t i = 0; i < bytes_per_line; ++i)
+        out[i] = bytes[line * bytes_per_line + i];
     return out;
 }
 
@@ -59,7 +51,7 @@ std::string write_tail_lines(const Envelope& envelope, std::size_t first_byte, b
 void correct_pairs(PwordBytes& bytes, int mc_percent) {
     if (mc_percent == 0)
         return;
-    for (std::size_t i = 0; i < pword_line_bytes; i += 2) {
+    for (std::size_t i = 0; i < bytes_per_line; i += 2) {
         const int minimum = bytes[i];
         const int spread = bytes[i + 1] - minimum;
         if (spread > 50 && minimum < 20)
@@ -70,18 +62,12 @@ void correct_pairs(PwordBytes& bytes, int mc_percent) {
 std::string write_line_24(PwordBytes bytes, bool correct, int mc_percent) {
     if (correct)
         correct_pairs(bytes, mc_percent);
-    std::string line = ".PWORD 0x";
-    for (std::size_t i = 0; i < pword_line_bytes; ++i) {
-        if (i > 0 && i % 3 == 0)
-            line += ",0x";
-        line += hex_byte(bytes[i]);
-    }
-    return line + line_end;
+    return pword_line(bytes);
 }
 
 std::string side_image_text(const std::string& sample_prefix, int files_used,
                             const Envelope& envelope, int mc_percent) {
-    std::string text = ";" + sample_prefix + std::to_string(files_used) + line_end;
+    std::string text = side_header_line(sample_prefix, files_used);
     for (int s = 0; s < stretch_count; ++s) {
         const std::size_t first_byte = static_cast<std::size_t>(s * stretch_positions * 5);
         for (int ch = 0; ch < channel_count; ++ch) {
@@ -97,8 +83,7 @@ std::string side_image_text(const std::string& sample_prefix, int files_used,
     }
     text += write_tail_lines(envelope, first_tail_byte, false, mc_percent);
     text += write_tail_lines(envelope, second_tail_byte, true, mc_percent);
-    text += ".PWORD 0x0000" + hex_byte(envelope.minimum[trailer_byte]) + ",0x" +
-            hex_byte(envelope.maximum[trailer_byte]) + "FFFF" + line_end;
+    text += trailer_line({0, 0, envelope.minimum[trailer_byte], envelope.maximum[trailer_byte]});
     return text + line_end + line_end + line_end;
 }
 

@@ -10,23 +10,21 @@
 // Channel ch at position i is byte 5*i + ch of a sample file.
 #pragma once
 
-#include "traffic/sample_files.h"
+#include "formats/made_file.h"
+#include "formats/sample_file.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-inline constexpr std::size_t pword_line_bytes = 24;
-using PwordBytes = std::array<std::uint8_t, pword_line_bytes>;
-
 // Raises the minimum of every (minimum, maximum) pair whose spread is above 50 while the
 // minimum is below 20 by spread * mc_percent / 100 (integer arithmetic, kept as one byte).
 // 0 switches the correction off; the maximum never changes.
 void correct_pairs(PwordBytes& bytes, int mc_percent);
 
-// `write_line_24`: ".PWORD 0x" + eight groups of three bytes as upper-case hexadecimal, joined
-// by ",0x", and CR LF; corrected first when `correct` is set.
+// `write_line_24`: the ".PWORD" line of `bytes` and CR LF, corrected first when `correct` is
+// set.
 std::string write_line_24(PwordBytes bytes, bool correct, int mc_percent);
 
 // The block of one side from its envelope and the number of sample files it was made from.

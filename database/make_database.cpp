@@ -2,7 +2,7 @@
 
 #include "database/description_file.h"
 #include "database/image_data.h"
-#include "database/sample_names.h"
+#include "database/side_columns.h"
 #include "files/folder_files.h"
 
 namespace {
@@ -59,7 +59,7 @@ int make_row(const MakeInput& input, int index, MakeState& state) {
 
 int make_database_text(const MakeInput& input, MakeState& state) {
     state = {};
-    state.text = "COR=" + std::to_string(input.mc_percent) + line_end;
+    state.text = cor_line(input.mc_percent);
     for (int index = 0; index < db_row_count; ++index) {
         if (!make_row(input, index, state))
             return 0;

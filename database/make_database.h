@@ -7,12 +7,11 @@
 #pragma once
 
 #include "database/row_text.h"
+#include "formats/made_file.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-inline constexpr const char* make_temporary_name = "ZELK.TMP";
 
 // Shows a progress text (information) while the make runs; may be empty.
 using MakeProgress = std::function<void(const std::string&)>;

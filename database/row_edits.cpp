@@ -1,6 +1,6 @@
 #include "database/row_edits.h"
 
-#include "database/sample_names.h"
+#include "database/side_columns.h"
 
 #include <cstring>
 

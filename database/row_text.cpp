@@ -87,12 +87,30 @@ std::string put_side_columns(const std::string& row, const std::string& side_col
     return overwrite_at(row, side_columns_position, side_columns);
 }
 
+namespace {
+
+// The mark is the third character of a side column.
+int side_mark_position(int side) {
+    return side_columns_position + 2 + side * side_column_width;
+}
+
+} // namespace
+
 std::string put_side_marks(const std::string& row, const SideFlags& marked) {
     std::string result = row;
     for (int side = 0; side < side_count; ++side) {
         if (marked[static_cast<std::size_t>(side)])
-            result =
-                overwrite_at(result, side_columns_position + 2 + side * side_column_width, "*");
+            result = overwrite_at(result, side_mark_position(side), "*");
+    }
+    return result;
+}
+
+std::string clear_side_marks(const std::string& row) {
+    std::string result = row;
+    for (int side = 0; side < side_count; ++side) {
+        const auto at = static_cast<std::size_t>(side_mark_position(side));
+        if (at < result.size())
+            result[at] = ' ';
     }
     return result;
 }

@@ -75,6 +75,9 @@ std::string put_side_columns(const std::string& row, const std::string& side_col
 // `row` with "*" at the mark position of every flagged side.
 std::string put_side_marks(const std::string& row, const SideFlags& marked);
 
+// `row` with a blank at each of the four side mark positions it reaches.
+std::string clear_side_marks(const std::string& row);
+
 // The side column text of a count: right-aligned in 9 characters ("        0").
 std::string side_column_text(int count);
 

@@ -2,7 +2,7 @@
 
 #include "database/database_area.h"
 #include "database/row_edits.h"
-#include "database/sample_names.h"
+#include "database/side_columns.h"
 #include "files/folder_files.h"
 #include "shell/pages.h"
 #include "shell/program_files.h"

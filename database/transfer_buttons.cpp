@@ -4,11 +4,11 @@
 
 #include "database/database_area.h"
 #include "database/download_sender.h"
-#include "database/made_file_tokens.h"
 #include "database/make_database.h"
 #include "database/sampling_control.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
+#include "formats/made_file.h"
 #include "shell/pages.h"
 #include "shell/program_files.h"
 #include "shell/program_state.h"

@@ -1,9 +1,9 @@
 #include "link/commands.h"
 
-#include "link/frames.h"
+#include "formats/frames.h"
+#include "formats/traffic_log_format.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 
 namespace {
 
@@ -63,17 +63,4 @@ int send_with_retries(const std::function<int(int code)>& send, int code) {
 
 int send_command_with_retries(int code) {
     return send_with_retries(send_command, code);
-}
-
-const char* command_result_text(int result) {
-    switch (result) {
-    case 2: return "Wrong header of command";
-    case 3: return "Wrong CRC of command";
-    case 4: return "COM-bufer of ZELK is full";
-    case 5: return "Wrong size of command";
-    case 6: return "Error of DOWNLOAD command";
-    case 7: return "Wrong number of command";
-    case result_no_acknowledgement: return "Error connection";
-    default: return nullptr;
-    }
 }

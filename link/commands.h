@@ -1,13 +1,12 @@
 // Command exchanges with the device: a frame is written to the current port and answered by
-// AA 55 and a result byte. Results: 1 accepted, 2..7 device error codes, -1 no valid
-// acknowledgement; any other value is a device code without a text.
+// AA 55 and a result byte (formats/result_codes.h).
 #pragma once
+
+#include "formats/result_codes.h"
 
 #include <cstdint>
 #include <functional>
 
-inline constexpr int result_accepted = 1;
-inline constexpr int result_no_acknowledgement = -1;
 inline constexpr int command_tries = 3;
 
 // Sends the short frame of `code` and returns the device's result.
@@ -28,6 +27,3 @@ int send_command_with_retries(int code);
 
 // Reads an acknowledgement: up to 100 reads of 10 ms for 0xAA, then 0x55, then the result.
 int await_acknowledgement();
-
-// The text shown for a failed result, or nullptr for results that show nothing.
-const char* command_result_text(int result);

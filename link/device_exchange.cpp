@@ -1,20 +1,19 @@
 #include "link/device_exchange.h"
 
+#include "formats/frames.h"
+#include "formats/result_codes.h"
 #include "link/commands.h"
-#include "link/frames.h"
 
 #include <array>
 #include <cstring>
 
 namespace {
 
-constexpr int refused_size_result = 5; // what the device answers to a frame it cannot take
-
 std::array<std::uint8_t, largest_frame_payload + frame_overhead> frame_buffer{};
 
 int send_frame(int code, int block, const std::uint8_t* payload, int length) {
     if (length < 0 || static_cast<std::size_t>(length) + frame_overhead > frame_buffer.size())
-        return refused_size_result;
+        return result_wrong_size;
     std::memcpy(frame_buffer.data() + frame_header_size, payload, static_cast<std::size_t>(length));
     return send_data(code, length, block, frame_buffer.data());
 }

@@ -1,6 +1,6 @@
 #include "link/traffic_log.h"
 
-#include "link/traffic_log_format.h"
+#include "formats/traffic_log_format.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,5 +1,5 @@
 // The traffic log of a program (--traffic-log FILE): every byte that crosses the port, written
-// as it happens in the lines of link/traffic_log_format.h, each line flushed when written.
+// as it happens in the lines of formats/traffic_log_format.h, each line flushed when written.
 //
 // Bytes are gathered into bursts: one direction, no pause of more than 20 ms between bytes.
 // A burst is written when it ends: at the next change of direction, at the first byte after

@@ -1,7 +1,7 @@
 #include "samples/sample_moves.h"
 
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/sample_names.h"
 #include "samples/sample_sides.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "samples/sample_reading.h"
 
 #include "files/folder_files.h"
-#include "traffic/sample_files.h"
+#include "formats/sample_file.h"
 
 #include <algorithm>
 #include <span>

@@ -1,6 +1,6 @@
 #include "samples/sample_sides.h"
 
-#include "database/sample_names.h"
+#include "formats/sample_names.h"
 
 #include <algorithm>
 #include <map>

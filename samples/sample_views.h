@@ -6,7 +6,7 @@
 // data of the database is built from.
 #pragma once
 
-#include "traffic/sample_files.h"
+#include "formats/sample_file.h"
 
 #include <cstddef>
 #include <cstdint>

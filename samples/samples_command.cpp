@@ -1,7 +1,7 @@
 #include "samples/samples_command.h"
 
+#include "formats/sample_file.h"
 #include "samples/sample_moves.h"
-#include "traffic/sample_files.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // envelope that an arriving sample of that side is compared with, and the "--list" lines.
 #pragma once
 
+#include "formats/sample_file.h"
 #include "samples/sample_reading.h"
-#include "traffic/sample_files.h"
 
 #include <cstddef>
 #include <cstdint>

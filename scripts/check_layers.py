@@ -28,6 +28,7 @@ MAY_INCLUDE = {
 FOLDERS = {
     "link": ("base", None),  # serial ports and command frames, no Qt
     "files": ("base", None),  # working-folder file access, no Qt
+    "formats": ("base", None),  # wire and file formats, no Qt, no program-wide state
     "ui": ("base", "kit"),  # text type; window, controls, drawing kit
     "database": ("logic", "pages"),
     "traffic": ("logic", "pages"),

@@ -1,7 +1,7 @@
 #include "shell/connection.h"
 
+#include "formats/frames.h"
 #include "link/commands.h"
-#include "link/frames.h"
 #include "link/serial_port.h"
 #include "shell/pages.h"
 #include "shell/program_state.h"

@@ -1,7 +1,7 @@
 #include "shell/pages.h"
 
+#include "formats/frames.h"
 #include "link/commands.h"
-#include "link/frames.h"
 #include "shell/program_state.h"
 #include "shell/shell_rules.h"
 #include "ui/drawing_kit.h"

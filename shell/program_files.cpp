@@ -1,13 +1,12 @@
 #include "shell/program_files.h"
 
-#include "analysis/results_file.h"
-#include "database/description_file.h"
-#include "database/make_database.h"
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/dump_file.h"
+#include "formats/made_file.h"
+#include "formats/results_file.h"
+#include "formats/sample_names.h"
+#include "formats/upload_table.h"
 #include "link/port_names.h"
-#include "traffic/dump_files.h"
-#include "traffic/upload_table.h"
 
 bool is_control_program_file(std::string_view name) {
     for (const std::string_view extension : {sample_extension, description_extension, res_extension,

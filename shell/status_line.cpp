@@ -1,6 +1,6 @@
 #include "shell/status_line.h"
 
-#include "database/display_alphabet.h"
+#include "formats/display_alphabet.h"
 #include "link/commands.h"
 #include "ui/drawing_kit.h"
 #include "ui/simple_graphics.h"

@@ -1,11 +1,11 @@
 // The control program's commands that change what the device is doing. Faults set by the
 // script change only the answer on the line, not what the device does with a frame.
-#include "link/frames.h"
+#include "formats/frames.h"
+#include "formats/result_codes.h"
 #include "sim/modules.h"
 
 namespace {
 
-constexpr int result_size_error = 5;
 constexpr std::size_t mode_payload_length = 2;
 // Any 7 bytes end the connected state: the program tells messages apart by length alone.
 constexpr std::size_t end_connected_length = 7;
@@ -19,7 +19,7 @@ void register_state_change(Simulator& sim, int code, bool DeviceState::*flag, bo
 
 void store_mode(Simulator& sim, const ScannedFrame& frame, FrameAnswer& answer) {
     if (frame_payload_length(frame) != mode_payload_length) {
-        answer.result = result_size_error;
+        answer.result = result_wrong_size;
         return;
     }
     sim.state.mode = frame_payload(frame)[0];

@@ -2,8 +2,8 @@
 // code 5, the two name-table frames with code 4, command 8) replaces it; an upload request
 // (command 3) is answered with its name table, and every command 6 that follows with the next
 // side image, until command 8 ends the upload.
-#include "database/name_table.h"
-#include "link/frames.h"
+#include "formats/frames.h"
+#include "formats/name_table.h"
 #include "sim/device_database.h"
 #include "sim/modules.h"
 #include "sim/script_line.h"

@@ -1,6 +1,6 @@
 #include "sim/device_database.h"
 
-#include "database/download_plan.h"
+#include "formats/image_compression.h"
 
 #include <algorithm>
 #include <numeric>

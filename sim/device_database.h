@@ -10,9 +10,9 @@
 //     A side of at most 2560 bytes ends on a 24-bit word, so it fits 2559 bytes.
 #pragma once
 
-#include "database/name_table.h"
-#include "traffic/upload_image_decoder.h"
-#include "traffic/upload_table.h"
+#include "formats/name_table.h"
+#include "formats/upload_image.h"
+#include "formats/upload_table.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "sim/frame_record.h"
 
-#include "link/frames.h"
+#include "formats/frames.h"
 #include "sim/script_line.h"
 
 #include <array>

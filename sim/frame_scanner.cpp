@@ -1,6 +1,6 @@
 #include "sim/frame_scanner.h"
 
-#include "link/frames.h"
+#include "formats/frames.h"
 
 #include <algorithm>
 #include <array>

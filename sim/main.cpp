@@ -1,7 +1,7 @@
 // varden_sim: the VARDEN device simulated on a pseudo-terminal, for tests, demos and training.
+#include "formats/traffic_log_format.h"
 #include "link/program_end.h"
 #include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 #include "sim/command_line.h"
 #include "sim/device_loop.h"
 #include "sim/modules.h"

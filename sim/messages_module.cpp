@@ -1,6 +1,6 @@
 // Memory dumps and session results: the device's reports of one examined banknote and of one
 // counting run, built from the fields a script gives.
-#include "analysis/device_messages.h"
+#include "formats/device_messages.h"
 #include "sim/modules.h"
 #include "sim/script_line.h"
 

@@ -6,7 +6,7 @@
 // with a little feed offset and noise, as successive passes of one note look.
 #pragma once
 
-#include "traffic/sample_files.h"
+#include "formats/sample_file.h"
 
 #include <array>
 #include <cstdint>

@@ -1,26 +1,21 @@
 #include "sim/simulator.h"
 
-#include "link/commands.h"
+#include "formats/message_kinds.h"
+#include "formats/result_codes.h"
+#include "formats/traffic_log_format.h"
+#include "formats/upgrade_frames.h"
 #include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 #include "sim/frame_record.h"
-#include "traffic/message_kinds.h"
-#include "upgrade/upgrade_frames.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int result_header_error = 2;
-constexpr int result_checksum_error = 3;
-constexpr int result_size_error = 5;
-constexpr int result_wrong_command = 7;
-
 int check_result(FrameCheck check) {
     switch (check) {
-    case FrameCheck::header: return result_header_error;
-    case FrameCheck::sum: return result_checksum_error;
-    case FrameCheck::size: return result_size_error;
+    case FrameCheck::header: return result_wrong_header;
+    case FrameCheck::sum: return result_wrong_checksum;
+    case FrameCheck::size: return result_wrong_size;
     case FrameCheck::ok: break;
     }
     return 1;

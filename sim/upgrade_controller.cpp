@@ -1,9 +1,9 @@
 #include "sim/upgrade_controller.h"
 
-#include "link/frames.h"
+#include "formats/frames.h"
+#include "formats/upgrade_frames.h"
+#include "formats/upgrade_image.h"
 #include "sim/reply_rules.h"
-#include "upgrade/upgrade_frames.h"
-#include "upgrade/upgrade_image.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 // The upgrade controller inside the simulated device: its frame handlers and the script
 // commands that set its replies for fault tests.
+#include "formats/upgrade_frames.h"
 #include "sim/modules.h"
 #include "sim/script_line.h"
 #include "sim/upgrade_controller.h"
-#include "upgrade/upgrade_frames.h"
 
 #include <fstream>
 #include <memory>

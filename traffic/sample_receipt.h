@@ -3,7 +3,7 @@
 // files ("*.bin") that the device's requests walk through, one file a request.
 #pragma once
 
-#include "traffic/sample_files.h"
+#include "formats/sample_file.h"
 
 #include <array>
 #include <cstddef>

@@ -1,10 +1,10 @@
 #include "traffic/upload_flow.h"
 
 #include "files/file_texts.h"
+#include "formats/frames.h"
+#include "formats/made_file.h"
+#include "formats/upload_image.h"
 #include "link/commands.h"
-#include "link/frames.h"
-#include "traffic/upl_file.h"
-#include "traffic/upload_image_decoder.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ int on_table_message(UploadState& state, const std::uint8_t* message, std::size_
     state.upload_side = 1;
     state.images_received = 0;
     report_progress(exchange, 0, upload_image_total(state.table));
-    if (!write_text(state.upload_file_name, upl_cor_line(state.table.mc_percent), false)) {
+    if (!write_text(state.upload_file_name, cor_line(state.table.mc_percent), false)) {
         fail_to_write(state, exchange, end_file);
         return 0;
     }
@@ -112,8 +112,10 @@ int on_image_message(UploadState& state, const std::uint8_t* message, std::size_
 
     const int row = state.upload_row - 1;
     const std::string side_text =
-        upl_side_header(state.table.row_names[row], state.table.nominals[row], state.upload_side,
-                        state.table.image_counts[row][state.upload_side - 1]) +
+        side_header_line(state.table.row_names[row] + "_" +
+                             std::to_string(state.table.nominals[row]) + "_" +
+                             std::to_string(state.upload_side) + "_",
+                         state.table.image_counts[row][state.upload_side - 1]) +
         decode_side_image(message, upload_image_data_size);
     if (!write_text(state.upload_file_name, side_text, true)) {
         fail_to_write(state, exchange, end_file);

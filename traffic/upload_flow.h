@@ -8,8 +8,8 @@
 // is ignored and never written to a stale file.
 #pragma once
 
+#include "formats/upload_table.h"
 #include "link/device_exchange.h"
-#include "traffic/upload_table.h"
 
 #include <cstddef>
 #include <cstdint>

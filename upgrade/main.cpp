@@ -1,13 +1,13 @@
 // ornivex_upgrade: writes the controller program image into the device over a serial line and
 // verifies it with the controller's memory checksum.
+#include "formats/traffic_log_format.h"
+#include "formats/upgrade_image.h"
 #include "link/port_names.h"
 #include "link/program_end.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 #include "link/traffic_log_option.h"
 #include "upgrade/upgrade_dialogue.h"
-#include "upgrade/upgrade_image.h"
 #include "varden_version.h"
 
 #include <chrono>

@@ -1,8 +1,8 @@
 #include "upgrade/upgrade_dialogue.h"
 
+#include "formats/frames.h"
+#include "formats/upgrade_image.h"
 #include "link/commands.h"
-#include "link/frames.h"
-#include "upgrade/upgrade_image.h"
 
 #include <algorithm>
 #include <climits>

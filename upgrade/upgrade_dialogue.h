@@ -2,7 +2,7 @@
 // any port, so that it runs against the serial line as well as against a port in memory.
 #pragma once
 
-#include "upgrade/upgrade_frames.h"
+#include "formats/upgrade_frames.h"
 
 #include <cstddef>
 #include <cstdint>

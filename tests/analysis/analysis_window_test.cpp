@@ -1,12 +1,12 @@
 // The ANALYSIS page against the simulated device: dump files found at start-up, dumps the
 // device sends, and the limits of the counter and of the list.
 #include "analysis/analysis_view.h"
-#include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
+#include "formats/device_messages.h"
+#include "formats/dump_file.h"
 #include "shell/status_line.h"
 #include "tests/support/window_fixture.h"
-#include "traffic/dispatcher.h"
-#include "traffic/dump_files.h"
+#include "traffic/message_reader.h"
 
 #include <sys/stat.h>
 

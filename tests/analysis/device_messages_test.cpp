@@ -1,4 +1,4 @@
-#include "analysis/device_messages.h"
+#include "formats/device_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
+#include "formats/device_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "analysis/results_file.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
+#include "formats/results_file.h"
 #include "tests/support/temp_folder.h"
 
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // The SESSION RESULTS page against the simulated device: session results in the table and the
 // results file, RES files made, overwritten, reopened and missing, and the row rules.
-#include "analysis/results_file.h"
 #include "analysis/results_view.h"
 #include "analysis/session_results.h"
 #include "files/file_texts.h"
 #include "files/typed_names.h"
+#include "formats/results_file.h"
 #include "shell/status_line.h"
 #include "tests/support/window_fixture.h"
 

@@ -1,7 +1,7 @@
 #include "shell/connection.h"
 #include "shell/status_line.h"
 #include "tests/support/window_fixture.h"
-#include "traffic/dispatcher.h"
+#include "traffic/message_reader.h"
 
 #include <fstream>
 #include <future>

@@ -8,7 +8,6 @@
 // small tmpfs (filled to the last byte for a full disk) or a read-only bind mount of itself.
 // Root ignores file permissions, so these are the faults that hold for root as well.
 #include "analysis/analysis_view.h"
-#include "analysis/results_file.h"
 #include "analysis/results_view.h"
 #include "database/database_area.h"
 #include "database/description_file.h"
@@ -17,6 +16,7 @@
 #include "database/transfer_buttons.h"
 #include "files/folder_files.h"
 #include "files/typed_names.h"
+#include "formats/results_file.h"
 #include "shell/connection.h"
 #include "shell/status_line.h"
 #include "tests/database/sample_database.h"

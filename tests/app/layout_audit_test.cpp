@@ -1,10 +1,11 @@
 // The whole window as built at start-up, control by control: class, place and size in
 // creation order (which gives the ids), what each control holds, and which controls each
 // page shows.
+#include "analysis/dump_analysis.h"
 #include "database/database_area.h"
+#include "formats/dump_file.h"
 #include "shell/connection.h"
 #include "tests/support/window_fixture.h"
-#include "traffic/dump_files.h"
 
 #include <QComboBox>
 #include <fstream>

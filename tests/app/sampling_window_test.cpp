@@ -11,7 +11,7 @@
 #include "shell/status_line.h"
 #include "sim/sample_generator.h"
 #include "tests/support/window_fixture.h"
-#include "traffic/sample_receiver.h"
+#include "traffic/stored_sample_requests.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>

@@ -1,5 +1,5 @@
+#include "formats/frames.h"
 #include "link/commands.h"
-#include "link/frames.h"
 #include "link/traffic_log.h"
 #include "shell/status_line.h"
 #include "shell/transfer_progress.h"

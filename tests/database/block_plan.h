@@ -2,9 +2,9 @@
 // of one banknote with one side.
 #pragma once
 
-#include "database/display_alphabet.h"
 #include "database/download_plan.h"
-#include "database/name_table.h"
+#include "formats/display_alphabet.h"
+#include "formats/name_table.h"
 
 inline DownloadPlan block_plan(int blocks) {
     DownloadPlan plan;

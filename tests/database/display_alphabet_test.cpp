@@ -1,4 +1,4 @@
-#include "database/display_alphabet.h"
+#include "formats/display_alphabet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
-#include "database/bit_writer.h"
-#include "database/group_code.h"
-#include "traffic/upload_image_decoder.h"
+#include "formats/image_code.h"
+#include "formats/upload_image.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -111,7 +110,7 @@ TEST(GroupCode, MaximaBelowTheirMinimaComeBackWithinOne) {
         put_group(s.writer, values.data(), 18, reference, PositionCode::main_part);
         BitReader reader = s.reader();
         std::array<std::uint8_t, 18> got;
-        read_group(reader, 18, GroupPositions::main_part, reference, got.data());
+        read_group(reader, 18, PositionCode::main_part, reference, got.data());
         for (int i = 0; i < 18; ++i) {
             const int lifted = values[i] == 0 ? 1 : 0; // 0 cannot be one below without wrapping
             EXPECT_GE(got[i], values[i] - 1) << reference << " " << minimum << " " << i;
@@ -177,8 +176,8 @@ TEST(GroupCode, ReadBackWithinTheHalvingOfWideGroups) {
         const std::size_t written = s.bits();
         BitReader reader = s.reader();
         std::array<std::uint8_t, 18> got_min, got_max;
-        const int read_base = read_group(reader, 18, GroupPositions::main_part, 0, got_min.data());
-        read_group(reader, 18, GroupPositions::main_part, read_base, got_max.data());
+        const int read_base = read_group(reader, 18, PositionCode::main_part, 0, got_min.data());
+        read_group(reader, 18, PositionCode::main_part, read_base, got_max.data());
         EXPECT_EQ(reader.bit_position, written) << spread;
         for (int i = 0; i < 18; ++i) {
             const int tolerance = spread < 16 ? 0 : 1;
@@ -202,9 +201,9 @@ TEST(GroupCode, EmptyEnvelopeReadsBackExactly) {
     put_group(s.writer, maxima.data(), 18, base, PositionCode::main_part);
     BitReader reader = s.reader();
     std::array<std::uint8_t, 18> got;
-    const int read_base = read_group(reader, 18, GroupPositions::main_part, 0, got.data());
+    const int read_base = read_group(reader, 18, PositionCode::main_part, 0, got.data());
     EXPECT_EQ(got[0], 254);
     EXPECT_EQ(got[17], 255);
-    read_group(reader, 18, GroupPositions::main_part, read_base, got.data());
+    read_group(reader, 18, PositionCode::main_part, read_base, got.data());
     EXPECT_EQ(got[5], 0);
 }

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "database/download_plan.h"
-#include "database/made_file_tokens.h"
+#include "formats/made_file.h"
 #include "sim/frame_record.h"
 
 #include <cstdint>
@@ -44,7 +44,7 @@ inline std::vector<TextSide> read_text_sides(const std::string& text, std::strin
 
 inline constexpr std::size_t lines_per_side = 131;
 inline constexpr std::size_t second_tail_line = 125; // channel 0 of positions 300..311
-inline constexpr std::size_t trailer_line = 130;
+inline constexpr std::size_t trailer_line_index = 130;
 
 // Every way in which `uploaded` fails to agree with `made`; empty when they agree.
 inline std::vector<std::string> upload_differences(const std::string& made,
@@ -82,7 +82,7 @@ inline std::vector<std::string> upload_differences(const std::string& made,
                                      std::to_string(u.lines[line][i]));
             }
         }
-        if (u.lines[trailer_line] != m.lines[trailer_line])
+        if (u.lines[trailer_line_index] != m.lines[trailer_line_index])
             faults.push_back(m.header + ": trailer differs");
     }
     return faults;

@@ -1,4 +1,4 @@
-#include "database/made_file_tokens.h"
+#include "formats/made_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "database/description_file.h"
 #include "database/download_plan.h"
-#include "database/made_file_tokens.h"
 #include "database/make_database.h"
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/made_file.h"
+#include "formats/sample_names.h"
 #include "sim/sample_generator.h"
 #include "tests/support/temp_folder.h"
 

@@ -1,6 +1,6 @@
 #include "database/row_edits.h"
 #include "database/row_text.h"
-#include "database/sample_names.h"
+#include "database/side_columns.h"
 
 #include <gtest/gtest.h>
 
@@ -131,4 +131,16 @@ TEST(RowEdits, EditedAndClearedRows) {
 
     row = cleared_row_text(loaded_row(), 2, {false, false, false, false});
     EXPECT_EQ(row, put_side_columns(blank_row_text(2), zero_columns));
+}
+
+TEST(RowText, ClearingSideMarksBlanksOnlyTheFourMarkPositions) {
+    const std::string marked(67, '*');
+    const std::string cleared = clear_side_marks(marked);
+    for (std::size_t at = 0; at < cleared.size(); ++at) {
+        const bool mark = at == 33 || at == 42 || at == 51 || at == 60;
+        EXPECT_EQ(cleared[at], mark ? ' ' : '*') << at;
+    }
+    // A short row (loaded on another page) keeps its length.
+    EXPECT_EQ(clear_side_marks(std::string(40, '*')), std::string(33, '*') + " ******");
+    EXPECT_EQ(clear_side_marks(""), "");
 }

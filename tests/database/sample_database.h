@@ -3,9 +3,9 @@
 #pragma once
 
 #include "database/description_file.h"
-#include "database/made_file_tokens.h"
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/made_file.h"
+#include "formats/sample_names.h"
 #include "sim/sample_generator.h"
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 // clicks: "Make DB file" and "Make and Download DB" on the SAMPLING page, then "Upload DB from
 // VARDEN" on the COLLECT page. The device's copy and the ".UPL" file must agree with the made
 // file.
-#include "database/display_alphabet.h"
 #include "database/download_plan.h"
+#include "formats/display_alphabet.h"
 #include "tests/database/made_file_compare.h"
 #include "tests/database/sample_database.h"
 #include "tests/e2e/e2e_support.h"

@@ -1,6 +1,6 @@
 // varden_samples as its users start it: the window on a virtual X server, and the two
 // commands for scripts, --png without any screen.
-#include "database/sample_names.h"
+#include "formats/sample_names.h"
 #include "samples/side_samples.h"
 #include "sim/sample_generator.h"
 #include "tests/e2e/e2e_support.h"

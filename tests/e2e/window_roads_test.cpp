@@ -3,10 +3,10 @@
 // connection while sampling, the program ended by a signal or killed and started again, and
 // ornivex_upgrade answered in a terminal (tmux).
 #include "files/folder_files.h"
+#include "formats/upgrade_image.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/window_capture.h"
 #include "tests/support/sim_driver.h"
-#include "upgrade/upgrade_image.h"
 
 #include <chrono>
 #include <csignal>

@@ -5,7 +5,7 @@
 // carries (check_carried) and but for the tail channels the device does not keep.
 #include "database/description_file.h"
 #include "database/download_plan.h"
-#include "database/made_file_tokens.h"
+#include "formats/made_file.h"
 #include "sim/device_database.h"
 #include "tests/fuzz/fuzz_input.h"
 

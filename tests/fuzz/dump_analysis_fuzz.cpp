@@ -3,8 +3,8 @@
 //
 // Input: the dump number (4 bytes), a mode byte, then the dump: with bit 0 of the mode the
 // rest of the input at its own length, else the rest zero-filled or cut to 16048 bytes.
-#include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
+#include "formats/device_messages.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <climits>

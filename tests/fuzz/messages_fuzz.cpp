@@ -16,9 +16,9 @@
 #include "database/description_file.h"
 #include "files/folder_files.h"
 #include "files/typed_names.h"
+#include "formats/message_kinds.h"
+#include "formats/sample_file.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "traffic/message_kinds.h"
-#include "traffic/sample_files.h"
 #include "traffic/upload_flow.h"
 
 #include <algorithm>

@@ -2,9 +2,9 @@
 // Every line of the file becomes one table line of printable characters, nothing is lost or
 // added: the lines, joined with LF ends again, give the file back with CR LF as LF and every
 // unprintable byte a blank.
-#include "analysis/results_file.h"
 #include "analysis/session_results.h"
 #include "files/typed_names.h"
+#include "formats/results_file.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <string>

@@ -6,9 +6,9 @@
 // `length` bytes, `length` being the byte after the selector), then the port's bytes. In the
 // port's bytes FE is an escape: FE FE is the byte FE, FE and any other byte a time-out. After
 // the input the port stays silent.
+#include "formats/upgrade_frames.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "upgrade/upgrade_dialogue.h"
-#include "upgrade/upgrade_frames.h"
 
 #include <array>
 #include <sstream>

@@ -3,13 +3,13 @@
 // image, both at its own length and at the 2559 bytes of an image message. A decoded side,
 // under a header token, is a side block the download can read again.
 #include "database/description_file.h"
-#include "database/image_compression.h"
 #include "files/folder_files.h"
 #include "files/typed_names.h"
+#include "formats/image_compression.h"
+#include "formats/made_file.h"
+#include "formats/upload_image.h"
+#include "formats/upload_table.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "traffic/upl_file.h"
-#include "traffic/upload_image_decoder.h"
-#include "traffic/upload_table.h"
 
 #include <string>
 
@@ -34,7 +34,7 @@ void check_table(const std::vector<std::uint8_t>& message) {
 // The ".UPL" block of the side: it compresses again, or is too big for the device, but its
 // format is always sound.
 void check_side_block(const std::string& side_text) {
-    const std::string block = upl_cor_line(0) + upl_side_header("USD", 100, 1, 12) + side_text;
+    const std::string block = cor_line(0) + side_header_line("USD_100_1_", 12) + side_text;
     CompressedImages images;
     CompressionFault fault;
     const int result = compress_made_file(block, images, fault);

@@ -1,5 +1,5 @@
+#include "formats/frames.h"
 #include "link/commands.h"
-#include "link/frames.h"
 
 #include <gtest/gtest.h>
 #include <vector>

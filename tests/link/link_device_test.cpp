@@ -1,7 +1,7 @@
 // The serial layer and the command exchange against the simulated device over a real
 // pseudo-terminal.
+#include "formats/frames.h"
 #include "link/commands.h"
-#include "link/frames.h"
 #include "link/serial_port.h"
 #include "tests/support/sim_driver.h"
 

@@ -1,9 +1,9 @@
 // The traffic log: its lines, how bytes are gathered into bursts, its command-line option, and
 // a log that cannot be written.
+#include "formats/frames.h"
+#include "formats/traffic_log_format.h"
 #include "link/commands.h"
-#include "link/frames.h"
 #include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 #include "link/traffic_log_option.h"
 #include "tests/support/temp_folder.h"
 

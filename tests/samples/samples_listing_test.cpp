@@ -1,5 +1,5 @@
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/sample_names.h"
 #include "samples/sample_moves.h"
 #include "samples/sample_sides.h"
 #include "samples/sample_views.h"

@@ -1,6 +1,6 @@
 // The window of varden_samples in-process on Qt's offscreen platform.
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/sample_names.h"
 #include "samples/sample_chart.h"
 #include "samples/samples_window.h"
 #include "sim/sample_generator.h"

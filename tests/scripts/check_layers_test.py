@@ -27,8 +27,8 @@ GOOD = {
     "database/row_text.h": ['"ui/text_string.h"'],
     "shell/status_line.cpp": ['"ui/controls.h"'],
     "database/table_editor.cpp": ['"shell/status_line.h"', '"database/row_text.h"'],
-    "traffic/dispatcher.cpp": ['"ui/controls.h"', '"link/commands.h"'],
-    "app/main_loop.cpp": ['"database/table_editor.h"', '"traffic/dispatcher.h"'],
+    "traffic/message_reader.cpp": ['"ui/controls.h"', '"link/commands.h"'],
+    "app/main_loop.cpp": ['"database/table_editor.h"', '"traffic/message_reader.h"'],
 }
 for path in list(GOOD):
     if path.endswith(".cpp"):
@@ -51,13 +51,13 @@ class CheckLayersTest(unittest.TestCase):
                             and "database/table_editor" in fault for fault in found), found)
 
     def test_one_page_including_another_fails(self):
-        found = self.faults_with({"traffic/dispatcher.cpp": ['"ui/controls.h"',
+        found = self.faults_with({"traffic/message_reader.cpp": ['"ui/controls.h"',
                                                              '"database/table_editor.h"']})
-        self.assertIn("traffic/dispatcher", " ".join(found))
+        self.assertIn("traffic/message_reader", " ".join(found))
 
     def test_a_service_including_a_page_fails(self):
         found = self.faults_with({"shell/status_line.cpp": ['"ui/controls.h"',
-                                                            '"traffic/dispatcher.h"']})
+                                                            '"traffic/message_reader.h"']})
         self.assertIn("shell/status_line", " ".join(found))
 
     def test_pure_logic_including_qt_through_another_file_is_window_side(self):

@@ -1,11 +1,11 @@
 // The simulated device's banknote database, driven frame by frame without a pseudo-terminal:
 // what it keeps of a download, what it refuses, and what it sends back for an upload.
-#include "link/frames.h"
+#include "formats/frames.h"
+#include "formats/upload_table.h"
 #include "sim/device_database.h"
 #include "sim/frame_scanner.h"
 #include "sim/modules.h"
 #include "sim/script_line.h"
-#include "traffic/upload_table.h"
 
 #include <gtest/gtest.h>
 

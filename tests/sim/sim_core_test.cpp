@@ -1,6 +1,6 @@
 // The simulated device without a pseudo-terminal: frame scanning, the script language, the
 // frame record and the answers to frames.
-#include "link/frames.h"
+#include "formats/frames.h"
 #include "sim/command_line.h"
 #include "sim/frame_record.h"
 #include "sim/frame_scanner.h"

@@ -1,6 +1,6 @@
 // varden_sim as a program: its command line, its script on standard input, and its side of a
 // real pseudo-terminal, seen byte for byte from the line.
-#include "link/frames.h"
+#include "formats/frames.h"
 #include "tests/support/sim_driver.h"
 #include "tests/support/temp_folder.h"
 

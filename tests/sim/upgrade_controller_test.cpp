@@ -1,8 +1,8 @@
-#include "link/frames.h"
+#include "formats/frames.h"
+#include "formats/upgrade_frames.h"
+#include "formats/upgrade_image.h"
 #include "sim/reply_rules.h"
 #include "sim/upgrade_controller.h"
-#include "upgrade/upgrade_frames.h"
-#include "upgrade/upgrade_image.h"
 
 #include <gtest/gtest.h>
 

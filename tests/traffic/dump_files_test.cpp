@@ -1,7 +1,7 @@
-#include "analysis/device_messages.h"
 #include "analysis/dump_analysis.h"
+#include "formats/device_messages.h"
+#include "formats/dump_file.h"
 #include "tests/support/temp_folder.h"
-#include "traffic/dump_files.h"
 
 #include <cstdlib>
 #include <filesystem>

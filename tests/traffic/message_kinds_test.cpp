@@ -1,4 +1,4 @@
-#include "traffic/message_kinds.h"
+#include "formats/message_kinds.h"
 
 #include <gtest/gtest.h>
 

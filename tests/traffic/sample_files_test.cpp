@@ -1,8 +1,8 @@
-#include "database/sample_names.h"
 #include "files/folder_files.h"
+#include "formats/sample_file.h"
+#include "formats/sample_names.h"
 #include "sim/sample_generator.h"
 #include "tests/support/temp_folder.h"
-#include "traffic/sample_files.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -2,17 +2,17 @@
 // --record) write the same bytes in the same lines, directions mirrored. The session holds a
 // purge, a connect, a download block, an upload table and an upgrade write frame.
 #include "database/download_sender.h"
+#include "formats/frames.h"
+#include "formats/message_kinds.h"
+#include "formats/traffic_log_format.h"
 #include "link/commands.h"
 #include "link/device_exchange.h"
-#include "link/frames.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 #include "tests/database/block_plan.h"
 #include "tests/support/sim_driver.h"
 #include "tests/support/temp_folder.h"
 #include "tests/upgrade/upgrade_test_images.h"
-#include "traffic/message_kinds.h"
 #include "upgrade/upgrade_dialogue.h"
 
 #include <gtest/gtest.h>

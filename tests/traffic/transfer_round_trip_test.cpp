@@ -1,7 +1,7 @@
 // A made database goes down to a simulated device and comes back up as a ".UPL" file.
 #include "database/download_sender.h"
 #include "database/image_data.h"
-#include "database/made_file_tokens.h"
+#include "formats/made_file.h"
 #include "sim/device_database.h"
 #include "sim/sample_generator.h"
 #include "tests/database/fake_exchange.h"

@@ -1,6 +1,6 @@
 // How an upload ends its ".UPL" file: a complete file is put in place before success is shown;
 // an upload that stops short drops what it wrote, so an older file of that name stays.
-#include "database/display_alphabet.h"
+#include "formats/display_alphabet.h"
 #include "tests/database/fake_exchange.h"
 #include "tests/traffic/upload_messages.h"
 #include "traffic/upload_flow.h"

@@ -1,5 +1,5 @@
-#include "database/bit_writer.h"
-#include "traffic/upload_image_decoder.h"
+#include "formats/image_code.h"
+#include "formats/upload_image.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -30,7 +30,7 @@ TEST(UploadImageDecoder, LongPositionOfTheMainPart) {
         put_bits(s.writer, 1, 4);
     BitReader reader = s.reader();
     std::uint8_t values[18];
-    EXPECT_EQ(read_group(reader, 18, GroupPositions::main_part, 0, values), 10);
+    EXPECT_EQ(read_group(reader, 18, PositionCode::main_part, 0, values), 10);
     for (int i = 0; i < 18; ++i)
         EXPECT_EQ(values[i], i == 16 ? 10 : 11) << i;
 }
@@ -46,7 +46,7 @@ TEST(UploadImageDecoder, DistancesByModeAndTheMode3Escape) {
     put_bits(s.writer, 5, 6); // value 2
     BitReader reader = s.reader();
     std::uint8_t values[24];
-    read_group(reader, 24, GroupPositions::tail, 0, values);
+    read_group(reader, 24, PositionCode::tail, 0, values);
     EXPECT_EQ(values[0], (130 + 252) % 256);
     EXPECT_EQ(values[1], 130);
     EXPECT_EQ(values[2], 140);
@@ -60,7 +60,7 @@ TEST(UploadImageDecoder, DistancesByModeAndTheMode3Escape) {
     for (int i = 0; i < 17; ++i)
         put_bits(t.writer, 31, 5);
     BitReader paired = t.reader();
-    read_group(paired, 18, GroupPositions::main_part, 250, values);
+    read_group(paired, 18, PositionCode::main_part, 250, values);
     EXPECT_EQ(values[0], 254);
     EXPECT_EQ(values[1], (254 + 62) % 256);
 }

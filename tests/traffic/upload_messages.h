@@ -1,7 +1,7 @@
 // Upload messages for tests, built field by field as a device lays them out.
 #pragma once
 
-#include "database/name_table.h"
+#include "formats/name_table.h"
 #include "sim/device_database.h"
 
 #include <array>

@@ -1,5 +1,5 @@
+#include "formats/upload_table.h"
 #include "tests/traffic/upload_messages.h"
-#include "traffic/upload_table.h"
 
 #include <gtest/gtest.h>
 #include <numeric>

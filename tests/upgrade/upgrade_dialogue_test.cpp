@@ -1,8 +1,8 @@
 // The dialogue in-process against the simulated controller behind a port in memory.
+#include "formats/upgrade_image.h"
 #include "sim/upgrade_controller.h"
 #include "tests/upgrade/upgrade_test_images.h"
 #include "upgrade/upgrade_dialogue.h"
-#include "upgrade/upgrade_image.h"
 
 #include <deque>
 #include <gtest/gtest.h>

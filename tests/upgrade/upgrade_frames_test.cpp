@@ -1,5 +1,5 @@
-#include "upgrade/upgrade_frames.h"
-#include "upgrade/upgrade_image.h"
+#include "formats/upgrade_frames.h"
+#include "formats/upgrade_image.h"
 
 #include <algorithm>
 #include <deque>

@@ -1,5 +1,5 @@
+#include "formats/upgrade_image.h"
 #include "tests/upgrade/upgrade_test_images.h"
-#include "upgrade/upgrade_image.h"
 
 #include <cstdio>
 #include <filesystem>

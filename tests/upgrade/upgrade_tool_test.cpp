@@ -1,9 +1,9 @@
 // ornivex_upgrade as a program, answering its questions from a script, against varden_sim on a
 // pseudo-terminal.
+#include "formats/upgrade_image.h"
 #include "tests/support/sim_driver.h"
 #include "tests/support/temp_folder.h"
 #include "tests/upgrade/upgrade_test_images.h"
-#include "upgrade/upgrade_image.h"
 #include "varden_version.h"
 
 #include <chrono>
