@@ -1,5 +1,6 @@
 #include "database/download_plan.h"
 
+#include "formats/display_alphabet.h"
 #include "formats/image_compression.h"
 #include "formats/made_file.h"
 
@@ -17,6 +18,12 @@ std::string side_too_big_text(int side, std::uint32_t size) {
 
 std::string wrong_made_file_text(std::string_view file_name, int line) {
     return "Wrong format of " + std::string(file_name) + ", see line " + std::to_string(line);
+}
+
+std::string display_db_name_of_file(std::string_view file_name) {
+    if (file_name.ends_with(description_extension))
+        file_name.remove_suffix(std::string_view(description_extension).size());
+    return display_db_name_text(file_name);
 }
 
 int image_block_count(std::uint32_t data_end) {

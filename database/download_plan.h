@@ -23,6 +23,10 @@ std::string side_too_big_text(int side, std::uint32_t size);
 // A made file that cannot be read as image data: "Wrong format of " + name + ", see line " + n.
 std::string wrong_made_file_text(std::string_view file_name, int line);
 
+// The database name a download of description file `file_name` ("EURO.dnl") sends: its name
+// without ".dnl" as the device's display shows it.
+std::string display_db_name_of_file(std::string_view file_name);
+
 struct DownloadPlan {
     std::vector<std::uint8_t> image_data; // block_count × 1536 bytes; block b at 1536·b
     int block_count = 0;

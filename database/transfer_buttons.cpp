@@ -64,8 +64,8 @@ void make_and_download_steps(int mode) {
     std::string file_name, made_text;
     if (!read_selected_file(file_name, made_text))
         return;
-    const DownloadOutcome outcome =
-        download_made_file(mode, made_text, file_name, display_db_name.view(), window_exchange());
+    const DownloadOutcome outcome = download_made_file(
+        mode, made_text, file_name, display_db_name_of_file(file_name), window_exchange());
     if (outcome.images_accepted)
         mc_percent = 0;
 }

@@ -39,3 +39,18 @@ SampleCount count_sample_names(const std::string& sample_prefix,
 
 // The number the next sample of `sample_prefix` gets: highest number in use + 1.
 int next_sample_number(const std::string& sample_prefix, const std::vector<std::string>& names);
+
+// Splits a sample file name into its prefix and number: the text between the last "_" and
+// ".bin" must be decimal digits (at least one). 1 when `file_name` is a sample file name.
+int split_sample_file_name(const std::string& file_name, std::string& prefix, int& number);
+
+// What a prefix says of its banknote: "USD.OLD_100_1_" gives USD, OLD, 100, 1. A prefix of
+// another shape is all name.
+struct PrefixFields {
+    std::string name;
+    std::string ext;
+    std::string nominal;
+    std::string side;
+};
+
+PrefixFields prefix_fields(const std::string& prefix);

@@ -2,6 +2,8 @@
 // ("USD.OLD_100_1_7.bin": prefix "USD.OLD_100_1_", number 7), whatever its content.
 #pragma once
 
+#include "formats/sample_names.h"
+
 #include <string>
 #include <vector>
 
@@ -10,10 +12,6 @@ struct SampleSide {
     std::vector<std::string> file_names; // ordered by number, then by name
 };
 
-// Splits a sample file name into its prefix and number: the text between the last "_" and
-// ".bin" must be decimal digits (at least one). 1 when `file_name` is a sample file name.
-int split_sample_file_name(const std::string& file_name, std::string& prefix, int& number);
-
 // The sides that have sample files among `folder_names`, ordered by prefix.
 std::vector<SampleSide> sample_sides_of(const std::vector<std::string>& folder_names);
 
@@ -21,14 +19,3 @@ std::vector<SampleSide> sample_sides_of(const std::vector<std::string>& folder_n
 // longer prefixes that begin with it ("A_1_2_3.bin" for "A_1_") are not among them.
 std::vector<std::string> side_file_names(const std::string& prefix,
                                          const std::vector<std::string>& folder_names);
-
-// What a prefix says of its banknote: "USD.OLD_100_1_" gives USD, OLD, 100, 1. A prefix of
-// another shape is all name.
-struct PrefixFields {
-    std::string name;
-    std::string ext;
-    std::string nominal;
-    std::string side;
-};
-
-PrefixFields prefix_fields(const std::string& prefix);

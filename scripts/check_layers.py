@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Checks the include graph of the product folders: no loop between files, and every include
-going down the layers. Run from anywhere; exits 1 and names each fault when there is one.
+"""Checks the include graph of the product folders: no loop between files or between folders,
+and every include going down the layers. Run from anywhere; exits 1 and names each fault when
+there is one.
 
 A unit is a .h and its .cpp. A unit is on the window side when it includes a Qt header or a
 window-side unit; otherwise it is plain code. A file's room is its folder and its side; the
-tables below say where each room lies and what it may include."""
+tables below say where each room lies and what it may include. Folders stand on tiers as well:
+a file includes only files of its own folder or of a folder on a lower tier."""
 
 import os
 import re
@@ -24,20 +26,21 @@ MAY_INCLUDE = {
     "program": {"base", "logic", "device"},  # programs that use the simulated device's code
 }
 
-# Folder: (layer of its plain code, layer of its window side). One line per folder.
+# Folder: (tier, layer of its plain code, layer of its window side). One line per folder; the
+# tiers are those HACKING.md draws, 0 at the bottom.
 FOLDERS = {
-    "link": ("base", None),  # serial ports and command frames, no Qt
-    "files": ("base", None),  # working-folder file access, no Qt
-    "formats": ("base", None),  # wire and file formats, no Qt, no program-wide state
-    "ui": ("base", "kit"),  # text type; window, controls, drawing kit
-    "database": ("logic", "pages"),
-    "traffic": ("logic", "pages"),
-    "analysis": ("logic", "pages"),
-    "shell": ("logic", "services"),  # shell rules; status line, connection, page sets
-    "app": (None, "composition"),  # main loop, layout: the only code that names every page
-    "upgrade": ("logic", None),  # the console upgrade tool
-    "sim": ("device", None),  # the simulated device, its sample generator and database
-    "samples": ("logic", "program"),  # varden_samples: its listing, and its own window on top
+    "files": (0, "base", None),  # working-folder file access, no Qt
+    "formats": (1, "base", None),  # wire and file formats, no Qt, no program-wide state
+    "link": (2, "base", None),  # serial ports and command exchanges, no Qt
+    "ui": (3, "base", "kit"),  # text type; window, controls, drawing kit
+    "upgrade": (3, "logic", None),  # the console upgrade tool
+    "sim": (3, "device", None),  # the simulated device, its sample generator and database
+    "samples": (3, "logic", "program"),  # varden_samples: its listing, its own window on top
+    "shell": (4, "logic", "services"),  # shell rules; status line, connection, page sets
+    "traffic": (5, "logic", "pages"),
+    "analysis": (5, "logic", "pages"),
+    "database": (6, "logic", "pages"),
+    "app": (7, None, "composition"),  # main loop, layout: the only code that names every page
 }
 
 SOURCE = re.compile(r"\.(h|cpp)$")
@@ -80,10 +83,19 @@ def window_side(units):
 
 def room_of(unit, window):
     folder = unit.split("/")[0]
-    plain, windowed = FOLDERS[folder]
+    _, plain, windowed = FOLDERS[folder]
     layer = windowed if unit in window else plain
     side = "window side" if unit in window else "plain code"
     return folder, side, layer
+
+
+def folder_graph(units):
+    """The folders in the shape of `units`: folder -> (the other folders its files include,)."""
+    folders = {}
+    for unit, (local, _) in units.items():
+        targets = folders.setdefault(unit.split("/")[0], (set(), False))[0]
+        targets.update(target.split("/")[0] for target in local & units.keys())
+    return {folder: (targets - {folder}, False) for folder, (targets, _) in folders.items()}
 
 
 def loops(units):
@@ -136,6 +148,8 @@ def faults(root):
     found = []
     for group in loops(units):
         found.append("include loop between files: " + ", ".join(group))
+    for group in loops(folder_graph(units)):
+        found.append("include loop between folders: " + ", ".join(group))
     for unit in sorted(units):
         folder, side, layer = room_of(unit, window)
         if layer is None:
@@ -145,6 +159,12 @@ def faults(root):
             target_folder, target_side, target_layer = room_of(target, window)
             if target_layer is None:
                 continue  # reported for the target itself
+            if target_folder != folder and FOLDERS[target_folder][0] >= FOLDERS[folder][0]:
+                found.append(
+                    f"{unit} ({folder}/, tier {FOLDERS[folder][0]}) includes {target} "
+                    f"({target_folder}/, tier {FOLDERS[target_folder][0]})"
+                )
+                continue
             own_room = (folder, side) == (target_folder, target_side)
             if not own_room and target_layer not in MAY_INCLUDE[layer]:
                 found.append(
@@ -161,7 +181,7 @@ def main():
         print(fault)
     if found:
         return 1
-    print("layers: no include loop, every include goes down")
+    print("layers: no include loop between files or folders, every include goes down")
     return 0
 
 

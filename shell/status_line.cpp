@@ -11,9 +11,9 @@ ClassSimpleGraphics* last_sample_panel = nullptr;
 ClassSimpleGraphics* db_name_panel = nullptr;
 ClassSimpleGraphics* progress_panel = nullptr;
 
-TextString display_db_name;
-
 namespace {
+
+TextString display_db_name;
 
 TextString shown_status_text;
 Colour shown_status_colour = colour_info;
@@ -68,4 +68,8 @@ void show_last_sample(const TextString& text) {
 void show_db_name(const TextString& name) {
     display_db_name = TextString(std::string_view(display_db_name_text(name.view())));
     write_panel(db_name_panel, display_db_name, colour_info, colour_background);
+}
+
+const TextString& shown_db_name() {
+    return display_db_name;
 }

@@ -16,9 +16,6 @@ extern ClassSimpleGraphics* db_name_panel;
 // before the page's builder creates it.
 extern ClassSimpleGraphics* progress_panel;
 
-// The database name as the device's display shows it; the download sends it.
-extern TextString display_db_name;
-
 // Red text on the status line; the empty text clears the line.
 void show_status_error(const TextString& text);
 // Green text on the status line: progress and success.
@@ -33,6 +30,7 @@ Colour status_colour();
 void show_res_file_name(const TextString& text);
 void show_progress_count(const TextString& text);
 void show_last_sample(const TextString& text);
-// Converts the first twelve characters of `name` to the display alphabet, keeps the result
-// in display_db_name and shows it.
+// Converts the first twelve characters of `name` to the display alphabet and shows it.
 void show_db_name(const TextString& name);
+// The database name the panel shows.
+const TextString& shown_db_name();

@@ -44,16 +44,16 @@ bool only_colour(const ClassSimpleGraphics* panel, Colour colour) {
 TEST_F(WindowTest, DatabaseNameIsShownInTheDisplayAlphabet) {
     ClassSimpleGraphics* panel = make_db_name_panel();
     show_db_name("db_name_long");
-    EXPECT_EQ(display_db_name.str(), "db-nA E-Lon ");
+    EXPECT_EQ(shown_db_name().str(), "db-nA E-Lon ");
     EXPECT_TRUE(panel_shows_colour(panel, colour_info));
     EXPECT_EQ(panel_pixel(panel, 0, 0), static_cast<long>(colour_background));
 
     show_db_name("ABCDEFGHIJKLMNOPQRST");
-    EXPECT_EQ(display_db_name.str(), "AbCdEF HI  L");
-    EXPECT_EQ(display_db_name.length(), 12);
+    EXPECT_EQ(shown_db_name().str(), "AbCdEF HI  L");
+    EXPECT_EQ(shown_db_name().length(), 12);
 
     show_db_name("");
-    EXPECT_TRUE(display_db_name.empty());
+    EXPECT_TRUE(shown_db_name().empty());
     EXPECT_TRUE(only_colour(panel, colour_background));
 }
 

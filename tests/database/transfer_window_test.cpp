@@ -120,7 +120,7 @@ TEST_F(TransferWindowTest, MakeAndDownloadSendsTheMadeDatabase) {
     ASSERT_EQ(header_tokens(made), sample_database_headers);
     DownloadPlan plan;
     std::string error;
-    ASSERT_EQ(plan_download(made, "EURO.dnl", display_db_name.view(), plan, error), 1) << error;
+    ASSERT_EQ(plan_download(made, "EURO.dnl", shown_db_name().view(), plan, error), 1) << error;
     EXPECT_EQ(codes_after(frames_before), download_codes(plan.block_count));
 
     // What the device received is the plan of the made file, block by block.

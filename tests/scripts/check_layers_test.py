@@ -50,6 +50,20 @@ class CheckLayersTest(unittest.TestCase):
         self.assertTrue(any("loop" in fault and "database/row_text" in fault
                             and "database/table_editor" in fault for fault in found), found)
 
+    def test_folders_that_include_each_other_are_a_loop_though_no_files_are(self):
+        # Plain code may use another subsystem's plain code, but only of a lower tier.
+        found = self.faults_with({"traffic/upload.h": ['"analysis/lines.h"'],
+                                  "analysis/lines.h": [],
+                                  "analysis/view.h": ['"traffic/reader.h"'],
+                                  "traffic/reader.h": []})
+        self.assertIn("include loop between folders: analysis, traffic", found)
+        self.assertFalse(any("between files" in fault for fault in found), found)
+
+    def test_plain_code_including_a_higher_tier_fails(self):
+        found = self.faults_with({"traffic/rules.h": ['"database/row_text.h"']})
+        self.assertEqual(len(found), 1, found)
+        self.assertIn("traffic/rules", found[0])
+
     def test_one_page_including_another_fails(self):
         found = self.faults_with({"traffic/message_reader.cpp": ['"ui/controls.h"',
                                                              '"database/table_editor.h"']})
@@ -67,7 +81,7 @@ class CheckLayersTest(unittest.TestCase):
         self.assertIn("sim/device", " ".join(found))
 
     def test_a_new_folder_is_one_line_of_the_table(self):
-        folders = dict(check_layers.FOLDERS, samples=("program", None))
+        folders = dict(check_layers.FOLDERS, samples=(3, "program", None))
         original, check_layers.FOLDERS = check_layers.FOLDERS, folders
         try:
             found = self.faults_with({"sim/sample_generator.h": [],

@@ -1,5 +1,5 @@
 #include "formats/frames.h"
-#include "link/commands.h"
+#include "formats/result_codes.h"
 
 #include <gtest/gtest.h>
 #include <vector>
