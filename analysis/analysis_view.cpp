@@ -85,9 +85,9 @@ void build_analysis_page() {
         add_text_panel(630, 90, 350, 20, false, std::to_string(scan.highest_found).c_str(),
                        colour_info, colour_background, &font_bold);
     add_to_analysis(max_number_panel);
-    progress_panel =
+    shared.progress_panel =
         add_text_panel(20, 90, 50, 20, false, "", colour_blue, colour_background, &font_bold);
-    add_to_analysis(progress_panel);
+    add_to_analysis(shared.progress_panel);
 
     memory_dump_counter = scan.counter;
     dump_lines = analyse_dump_files(working_folder, scan.numbers_to_analyse);

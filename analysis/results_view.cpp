@@ -192,10 +192,10 @@ void build_results_page() {
     add_to_results(new_res_button);
     add_to_results(add_text_panel(400, 90, 230, 20, false, "Current RES file name :", colour_text,
                                   colour_background, &font_normal));
-    res_file_name_panel =
+    shared.res_file_name_panel =
         main_window->add_simple_graphics(630, 90, 350, 20, panel_style_owner_draw, &font_bold);
     show_res_file_name("");
-    add_to_results(res_file_name_panel);
+    add_to_results(shared.res_file_name_panel);
     res_name_edit = main_window->add_edit_string(15, 80, 250, 22, "", &font_normal);
     if (res_name_edit)
         res_name_edit->show(false);

@@ -21,14 +21,13 @@
 #include <string>
 
 int chosen_port_number = first_port_number;
-ClassListBox* com_port_box = nullptr;
 
 namespace {
 
 void build_status_line() {
     add_text_panel(5, 721, 1007, 20, true, " Status:", colour_text, colour_status_back,
                    &font_normal);
-    status_message_panel =
+    shared.status_message_panel =
         main_window->add_simple_graphics(100, 722, 900, 18, panel_style_owner_draw, &font_normal);
 }
 
@@ -39,12 +38,12 @@ void build_top_bar() {
         main_window->add_simple_graphics(980, 3, 32, 32, panel_style_owner_draw, nullptr);
     if (logo)
         logo->draw_bitmap_resource(bitmap_logo);
-    connection_indicator =
+    shared.connection_indicator =
         main_window->add_simple_graphics(130, 10, 16, 16, panel_style_owner_draw, nullptr);
     set_connection_indicator(0);
-    connection_state_panel = add_text_panel(155, 10, 220, 20, false, "VARDEN disconnected",
-                                            colour_text, colour_background, &font_normal);
-    connect_push_button =
+    shared.connection_state_panel = add_text_panel(155, 10, 220, 20, false, "VARDEN disconnected",
+                                                   colour_text, colour_background, &font_normal);
+    shared.connect_push_button =
         main_window->add_push_button("Connect", connect_button, 390, 8, 120, 24, &font_bold);
 }
 
@@ -53,7 +52,7 @@ void build_com_port_box() {
     for (int number = first_port_number; number <= last_port_number; ++number)
         port_names[static_cast<std::size_t>(number - first_port_number)] =
             TextString(("COM" + std::to_string(number)).c_str());
-    com_port_box = main_window->add_filled_combo_box(
+    shared.com_port_box = main_window->add_filled_combo_box(
         10, 7, 80, 570, port_names, 0, com_port_selected, &font_list, combo_style_drop_down_list);
 }
 
@@ -135,20 +134,11 @@ void build_layout() {
 void forget_layout() {
     clear_page_sets();
     clear_watched_lists();
-    status_message_panel = nullptr;
-    res_file_name_panel = nullptr;
-    last_sample_panel = nullptr;
-    db_name_panel = nullptr;
-    connection_indicator = nullptr;
-    connection_state_panel = nullptr;
-    connect_push_button = nullptr;
-    com_port_box = nullptr;
-    progress_panel = nullptr;
-    transfer_progress_panel = nullptr;
+    shared = {};
 }
 
 void com_port_selected() {
     close_name_edit();
-    chosen_port_number = port_number_of_entry(com_port_box->get_text().view());
+    chosen_port_number = port_number_of_entry(shared.com_port_box->get_text().view());
     select_port(chosen_port_number);
 }

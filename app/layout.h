@@ -3,14 +3,11 @@
 // position is in pixels of the 1024 x 768 client area.
 #pragma once
 
-class ClassListBox;
-
 inline constexpr const char* window_class_name = "ORNIVEX VARDEN CONTROL (UART CONNECTION)";
 inline constexpr const char* window_title = "ORNIVEX VARDEN CONTROL (UART CONNECTION), VER.01.11";
 
 // The port chosen in the COM-port box (1 at start).
 extern int chosen_port_number;
-extern ClassListBox* com_port_box;
 
 // Builds every control of the window in creation order and leaves the ANALYSIS page shown.
 void build_layout();

@@ -74,15 +74,8 @@ void toggle_sampling() {
             show_command_error(result);
             return;
         }
-        set_sampling_indicator(1);
-        show_status_error("");
-        show_state_and_button(db_area.sampling_state_panel, db_area.sampling_button, "Sampling ON",
-                              "Stop sampling");
-        sampling_on = 1;
-        show_control(db_area.delete_last_sample_button, true);
-        show_control(last_sample_panel, true);
+        set_sampling(1);
         mark_sampling_row();
-        show_side_buttons(false);
         show_side_buttons(true);
         show_last_sample(TextString(std::string_view(last_sample_name)));
         return;
@@ -99,15 +92,20 @@ void stop_sampling() {
 }
 
 void stop_sampling_local() {
-    set_sampling_indicator(0);
-    show_status_error("");
-    show_state_and_button(db_area.sampling_state_panel, db_area.sampling_button, "Sampling OFF",
-                          "Start sampling");
-    sampling_on = 0;
-    show_control(db_area.delete_last_sample_button, false);
-    show_control(last_sample_panel, false);
-    show_side_buttons(false);
+    set_sampling(0);
     unmark_row(selected_db_row());
+}
+
+void set_sampling(int on) {
+    set_sampling_indicator(on);
+    show_status_error("");
+    show_state_and_button(db_area.sampling_state_panel, db_area.sampling_button,
+                          on ? "Sampling ON" : "Sampling OFF",
+                          on ? "Stop sampling" : "Start sampling");
+    sampling_on = on;
+    show_control(db_area.delete_last_sample_button, on != 0);
+    show_control(shared.last_sample_panel, on != 0);
+    show_side_buttons(false);
 }
 
 void set_sampling_indicator(int on) {

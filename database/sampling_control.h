@@ -25,7 +25,10 @@ void toggle_sampling();
 void stop_sampling();
 // Returns the page to its not-sampling state without telling the device.
 void stop_sampling_local();
-// The indicator lamp: on (1) or off (0).
+// The only writer of `sampling_on`: the flag with its lamp, state panel, button, the controls
+// shown only while sampling, and the side buttons hidden (starting shows them again).
+void set_sampling(int on);
+// The indicator lamp alone: on (1) or off (0); the page's builder draws it off.
 void set_sampling_indicator(int on);
 // The MC button: the next correction percentage.
 void cycle_mc();

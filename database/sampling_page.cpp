@@ -154,12 +154,12 @@ void build_sampling_row_controls() {
     if (db_area.side_buttons[0])
         db_area.side_buttons[0]->set_checked();
 
-    last_sample_panel =
+    shared.last_sample_panel =
         main_window->add_simple_graphics(15, 580, 285, 20, panel_style_owner_draw, &font_normal);
     show_last_sample("");
     db_area.delete_last_sample_button =
         add_button("Delete last sample", delete_last_sample, 15, 610, 200);
-    add_to_page(page_sampling, last_sample_panel, ShownWhen::sampling_on);
+    add_to_page(page_sampling, shared.last_sample_panel, ShownWhen::sampling_on);
     add_to_page(page_sampling, db_area.delete_last_sample_button, ShownWhen::sampling_on);
 
     db_area.accept_push_button = add_button("ACCEPT", accept_button, 15, 550, 80);
@@ -173,9 +173,9 @@ void build_sampling_row_controls() {
 void build_db_name() {
     add_to_both(add_text_panel(15, 490, 80, 20, false, "DB name:", colour_text, colour_background,
                                &font_normal));
-    db_name_panel =
+    shared.db_name_panel =
         main_window->add_simple_graphics(100, 490, 120, 20, panel_style_owner_draw, &font_normal);
-    add_to_both(db_name_panel);
+    add_to_both(shared.db_name_panel);
     show_db_name(db_file_names.empty() ? TextString()
                                        : TextString(std::string_view(db_file_names.front())));
 }

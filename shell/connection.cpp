@@ -12,24 +12,20 @@
 
 #include <string>
 
-ClassSimpleGraphics* connection_indicator = nullptr;
-ClassSimpleGraphics* connection_state_panel = nullptr;
-ClassPushButton* connect_push_button = nullptr;
-
 namespace {
 
-// The indicator, the state panel, the button's label and `connected` for either state.
-void show_connection_state(int on) {
+// The only writer of `connected`: the flag with its indicator, state panel and button label.
+void set_connected(int on) {
     set_connection_indicator(on);
     show_status_error("");
-    show_state_and_button(connection_state_panel, connect_push_button,
+    show_state_and_button(shared.connection_state_panel, shared.connect_push_button,
                           on ? "VARDEN connected" : "VARDEN disconnected",
                           on ? "Disconnect" : "Connect");
     connected = on;
 }
 
 void on_connected() {
-    show_connection_state(1);
+    set_connected(1);
     send_mode_frame();
     show_connected_controls(current_mode, true);
 }
@@ -37,8 +33,9 @@ void on_connected() {
 } // namespace
 
 void set_connection_indicator(int on) {
-    if (connection_indicator)
-        connection_indicator->draw_bitmap_resource(on ? bitmap_connected : bitmap_disconnected);
+    if (shared.connection_indicator)
+        shared.connection_indicator->draw_bitmap_resource(on ? bitmap_connected
+                                                             : bitmap_disconnected);
 }
 
 void connect_button() {
@@ -56,7 +53,7 @@ void connect_button() {
 }
 
 void on_disconnected() {
-    show_connection_state(0);
+    set_connected(0);
     run_page_disconnected(current_mode);
     show_connected_controls(current_mode, false);
 }

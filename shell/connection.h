@@ -2,12 +2,7 @@
 // indicator lamp and a text show it.
 #pragma once
 
-class ClassPushButton;
-class ClassSimpleGraphics;
-
-extern ClassSimpleGraphics* connection_indicator;
-extern ClassSimpleGraphics* connection_state_panel;
-extern ClassPushButton* connect_push_button;
+#include "shell/shared_controls.h"
 
 // Handler of the "Connect" / "Disconnect" button.
 void connect_button();

@@ -5,12 +5,6 @@
 #include "ui/drawing_kit.h"
 #include "ui/simple_graphics.h"
 
-ClassSimpleGraphics* status_message_panel = nullptr;
-ClassSimpleGraphics* res_file_name_panel = nullptr;
-ClassSimpleGraphics* last_sample_panel = nullptr;
-ClassSimpleGraphics* db_name_panel = nullptr;
-ClassSimpleGraphics* progress_panel = nullptr;
-
 namespace {
 
 TextString display_db_name;
@@ -27,7 +21,7 @@ void write_panel(ClassSimpleGraphics* panel, const TextString& text, Colour text
 void show_status(const TextString& text, Colour text_colour) {
     shown_status_text = text;
     shown_status_colour = text_colour;
-    write_panel(status_message_panel, text, text_colour, colour_status_back);
+    write_panel(shared.status_message_panel, text, text_colour, colour_status_back);
 }
 
 } // namespace
@@ -54,20 +48,20 @@ void show_command_error(int result) {
 }
 
 void show_res_file_name(const TextString& text) {
-    write_panel(res_file_name_panel, text, colour_info, colour_background);
+    write_panel(shared.res_file_name_panel, text, colour_info, colour_background);
 }
 
 void show_progress_count(const TextString& text) {
-    write_panel(progress_panel, text, colour_blue, colour_background);
+    write_panel(shared.progress_panel, text, colour_blue, colour_background);
 }
 
 void show_last_sample(const TextString& text) {
-    write_panel(last_sample_panel, text, colour_blue, colour_background);
+    write_panel(shared.last_sample_panel, text, colour_blue, colour_background);
 }
 
 void show_db_name(const TextString& name) {
     display_db_name = TextString(std::string_view(display_db_name_text(name.view())));
-    write_panel(db_name_panel, display_db_name, colour_info, colour_background);
+    write_panel(shared.db_name_panel, display_db_name, colour_info, colour_background);
 }
 
 const TextString& shown_db_name() {

@@ -2,19 +2,9 @@
 // writer replaces the panel's whole text; the empty text blanks it.
 #pragma once
 
+#include "shell/shared_controls.h"
 #include "ui/colour.h"
 #include "ui/text_string.h"
-
-class ClassSimpleGraphics;
-
-// The panels, created by the layout; a writer whose panel does not exist does nothing.
-extern ClassSimpleGraphics* status_message_panel;
-extern ClassSimpleGraphics* res_file_name_panel;
-extern ClassSimpleGraphics* last_sample_panel;
-extern ClassSimpleGraphics* db_name_panel;
-// The byte count of a long message being received, on the ANALYSIS page; no count is shown
-// before the page's builder creates it.
-extern ClassSimpleGraphics* progress_panel;
 
 // Red text on the status line; the empty text clears the line.
 void show_status_error(const TextString& text);

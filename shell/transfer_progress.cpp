@@ -8,8 +8,6 @@
 #include <QPainter>
 #include <chrono>
 
-ClassSimpleGraphics* transfer_progress_panel = nullptr;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -50,14 +48,14 @@ void draw_bar(ClassSimpleGraphics& panel, int done, int total, const std::string
 } // namespace
 
 void build_transfer_progress() {
-    transfer_progress_panel =
+    shared.transfer_progress_panel =
         main_window->add_simple_graphics(810, 722, 186, 18, panel_style_owner_draw, &font_normal);
-    if (transfer_progress_panel)
-        transfer_progress_panel->show(false);
+    if (shared.transfer_progress_panel)
+        shared.transfer_progress_panel->show(false);
 }
 
 void show_transfer_progress(int done, int total) {
-    ClassSimpleGraphics* panel = transfer_progress_panel;
+    ClassSimpleGraphics* panel = shared.transfer_progress_panel;
     if (!panel)
         return;
     const Clock::time_point now = Clock::now();
@@ -72,8 +70,8 @@ void show_transfer_progress(int done, int total) {
 }
 
 void end_transfer_progress() {
-    if (transfer_progress_panel)
-        transfer_progress_panel->show(false);
+    if (shared.transfer_progress_panel)
+        shared.transfer_progress_panel->show(false);
     transfer = {};
     shown_text.clear();
 }

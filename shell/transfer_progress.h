@@ -3,12 +3,10 @@
 // at once, like the status texts, also while the event loop does not run.
 #pragma once
 
+#include "shell/shared_controls.h"
+
 #include <string>
 
-class ClassSimpleGraphics;
-
-// Created hidden by the layout, last, so that it lies above the status message.
-extern ClassSimpleGraphics* transfer_progress_panel;
 void build_transfer_progress();
 
 // Shows `done` of `total` steps. The time left counts from the first call of a transfer

@@ -43,7 +43,7 @@ bool shows_number(int number) {
 struct ProgressWatch {
     ProgressWatch() {
         QObject::connect(&timer, &QTimer::timeout, [this] {
-            seen_count = seen_count || panel_shows_colour(progress_panel, colour_blue);
+            seen_count = seen_count || panel_shows_colour(shared.progress_panel, colour_blue);
         });
         timer.start(0);
     }
@@ -94,7 +94,7 @@ TEST_F(AnalysisPageTest, ReceivedDumpsBecomeFilesAndLinesWithProgressOnlyOnThisP
         ASSERT_TRUE(device_sends(dump_script, [] { return dump_lines.size() == 1; }));
         EXPECT_TRUE(watch.seen_count);
     }
-    EXPECT_FALSE(panel_shows_colour(progress_panel, colour_blue)); // cleared once handled
+    EXPECT_FALSE(panel_shows_colour(shared.progress_panel, colour_blue)); // cleared once handled
     EXPECT_EQ(file_bytes(path("1.ram")), recognised_dump(1, 2));
     EXPECT_EQ(list_items(analysis_list), std::vector<std::string>{analyse_dump(
                                              1, recognised_dump(1, 2).data(), memory_dump_size)});

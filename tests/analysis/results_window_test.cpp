@@ -87,7 +87,8 @@ TEST_F(ResultsPageTest, ResultsGoToTheStartUpFileThenToANewResFile) {
     EXPECT_FALSE(visible(res_name_edit));
     EXPECT_TRUE(visible(new_res_button));
     EXPECT_EQ(results_list->item_count(), 0);
-    EXPECT_TRUE(panel_shows_text(res_file_name_panel, "alpha", colour_info, colour_background));
+    EXPECT_TRUE(
+        panel_shows_text(shared.res_file_name_panel, "alpha", colour_info, colour_background));
 
     ASSERT_TRUE(device_sends("send-result 12 USD:3:300 USD:2:200 EUR:1:50 USD:1:50",
                              [] { return results_list->item_count() == 5; }));

@@ -61,19 +61,19 @@ TEST_F(WindowTest, AMessageLongerThanTheBufferIsCut) {
 }
 
 TEST_F(WindowTest, ProgressIsCountedOnTheAnalysisPageOnly) {
-    progress_panel =
+    shared.progress_panel =
         main_window->add_simple_graphics(20, 90, 50, 20, panel_style_owner_draw, &font_bold);
     click_tab_slot(2);
     ASSERT_EQ(device.command("send " + std::string(2 * 250, 'A')), 1);
     await_first_byte();
     EXPECT_EQ(read_message(), 250u);
-    EXPECT_FALSE(progress_panel->has_image());
+    EXPECT_FALSE(shared.progress_panel->has_image());
 
     click_tab_slot(0);
     ASSERT_EQ(device.command("send " + std::string(2 * 250, 'A')), 1);
     await_first_byte();
     EXPECT_EQ(read_message(), 250u);
-    EXPECT_TRUE(panel_shows_colour(progress_panel, colour_blue));
+    EXPECT_TRUE(panel_shows_colour(shared.progress_panel, colour_blue));
 }
 
 TEST_F(WindowTest, MessagesOfNoKindChangeNothing) {

@@ -284,12 +284,12 @@ TEST_F(WindowTest, ControlsHoldTheirStartUpContents) {
     EXPECT_EQ(seen, labels);
 
     // The COM-port box holds COM1 .. COM30 with COM1 chosen.
-    auto* box = dynamic_cast<QComboBox*>(com_port_box->window);
+    auto* box = dynamic_cast<QComboBox*>(shared.com_port_box->window);
     ASSERT_NE(box, nullptr);
     ASSERT_EQ(box->count(), 30);
     EXPECT_EQ(box->itemText(0), "COM1");
     EXPECT_EQ(box->itemText(29), "COM30");
-    EXPECT_EQ(com_port_box->get_text(), TextString("COM1"));
+    EXPECT_EQ(shared.com_port_box->get_text(), TextString("COM1"));
 
     // Eight empty tab slots, the first selected.
     EXPECT_EQ(mode_list->item_count(), 8);

@@ -93,7 +93,7 @@ protected:
     }
 
     void start_sampling_on_row(int row_index) {
-        click_button(connect_push_button);
+        click_button(shared.connect_push_button);
         ASSERT_EQ(connected, 1);
         click_tab_slot(4);
         ASSERT_EQ(current_mode, page_sampling);
@@ -147,9 +147,9 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
                   sample_bytes(7, pass));
     EXPECT_EQ(side_column(0, 1), "  *     3");
     EXPECT_EQ(last_sample_name, "USD.OLD_100_1_3.bin");
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info)); // "Received"
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_info)); // "Received"
     EXPECT_EQ(status_text().str(), "Received");
-    EXPECT_TRUE(panel_shows_colour(last_sample_panel, colour_blue));
+    EXPECT_TRUE(panel_shows_colour(shared.last_sample_panel, colour_blue));
 
     // Side 2 chosen while sampling: the mark moves and the next sample is a Side2 file.
     static_cast<QAbstractButton*>(db_area.side_buttons[1]->window)->click();
@@ -184,7 +184,7 @@ TEST_F(SamplingWindowTest, ReceivedSamplesBecomeNumberedFilesOfTheRowAndSide) {
 TEST_F(SamplingWindowTest, ADeviceThatRefusesToStartOrStopChangesNothing) {
     write_file("BANK.dnl", "COR=0\r\n;USD_100_1\r\n");
     restart_program();
-    click_button(connect_push_button);
+    click_button(shared.connect_push_button);
     click_tab_slot(4);
     // Three refusals leave everything as it was, with the device's error.
     const auto refused = [this](int code, int sampling_before, const char* label, char row_mark) {
@@ -195,7 +195,7 @@ TEST_F(SamplingWindowTest, ADeviceThatRefusesToStartOrStopChangesNothing) {
         EXPECT_EQ(db_area.sampling_button->label.str(), label);
         EXPECT_EQ(visible(db_area.side_buttons[0]), sampling_before == 1);
         EXPECT_EQ(mark(0, 1), row_mark);
-        EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+        EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
         EXPECT_EQ(status_text().str(), "COM-bufer of ZELK is full");
     };
     refused(1, 0, "Start sampling", ' ');
@@ -211,7 +211,7 @@ TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
     start_sampling_on_row(0);
 
     ASSERT_TRUE(deliver("send-sample 1 1 wrong-sum"));
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Wrong CRC of SAMPLE buffer");
     EXPECT_EQ(bin_file_count(), 0);
 
@@ -219,7 +219,7 @@ TEST_F(SamplingWindowTest, BuffersTheRowCannotTakeAreAcknowledgedButNotStored) {
     db_area.db_table_list->select_index(1);
     watch_lists();
     ASSERT_TRUE(deliver("send-sample 1 2"));
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Wrong NAME/NOMINAL");
 
     // A name without a nominal: "Wrong NOMINAL"; nothing is stored either.
@@ -241,7 +241,7 @@ TEST_F(SamplingWindowTest, AFarImageIsStoredOnlyWhenAccepted) {
     EXPECT_FALSE(file_present("USD_100_1_11.bin"));
     EXPECT_FALSE(visible(db_area.accept_push_button));
     EXPECT_TRUE(visible(db_area.delete_last_sample_button));
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Wrong image of banknote");
 
     // A usual pass needs no answer and takes the number the refused one did not use.
@@ -328,12 +328,12 @@ TEST_F(SamplingWindowTest, DeleteLastSampleTwice) {
     EXPECT_TRUE(file_present("USD_100_1_1.bin"));
     EXPECT_EQ(last_sample_name, "");
     EXPECT_EQ(side_column(0, 1), "  *     1");
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_info));
     EXPECT_EQ(status_text().str(), "Deleted USD_100_1_2.bin");
 
     click_button(db_area.delete_last_sample_button);
     EXPECT_TRUE(file_present("USD_100_1_1.bin"));
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Could not delete ");
 
     // The deleted number is the highest: the next sample takes it again.
@@ -349,7 +349,7 @@ TEST_F(SamplingWindowTest, ASampleThatCannotBeWrittenUsesNoNumber) {
     std::filesystem::create_directory("USD_100_1_1.bin.tmp");
     ASSERT_TRUE(deliver("send-sample 2 1"));
     EXPECT_FALSE(file_present("USD_100_1_1.bin"));
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Can't write USD_100_1_1.bin");
     EXPECT_EQ(last_sample_name, "");
 
@@ -449,7 +449,7 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     click_button(save_button);
     EXPECT_FALSE(visible(db_area.db_name_edit));
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_info));
     EXPECT_EQ(status_text().str(), "SHOP.dnl file is saved");
 
     // The space bar empties the selected row; going to COLLECT and back reloads the file.
@@ -471,7 +471,7 @@ TEST_F(SamplingWindowTest, RowsTypedAndSavedLoadAgain) {
     db_area.nominal_edit->set_text("20");
     main_loop_pass(false);
     click_button(save_button);
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Can't write SHOP.dnl");
     EXPECT_EQ(file_text("SHOP.dnl"), "COR=0\r\n;USD.OLD_100_1\r\n;EUR_5_1\r\n");
 }
@@ -490,7 +490,7 @@ TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
         db_area.db_name_edit->set_text(name);
         press_key(Qt::Key_Return);
         EXPECT_TRUE(visible(db_area.db_name_edit)) << name;
-        EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error)) << name;
+        EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error)) << name;
     }
     EXPECT_FALSE(std::filesystem::exists("a"));
     EXPECT_EQ(db_area.db_file_list->item_count(), 1);
@@ -507,7 +507,7 @@ TEST_F(SamplingWindowTest, NewDbFileAsksBeforeOverwriting) {
     db_area.db_name_edit->set_text("OLD");
     press_key(Qt::Key_Return);
     EXPECT_TRUE(visible(db_area.db_name_edit));
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(file_text("OLD.dnl"), "COR=0\r\n;USD_100_1\r\n");
     press_key(Qt::Key_Return);
     EXPECT_FALSE(visible(db_area.db_name_edit));
@@ -531,7 +531,8 @@ TEST_F(SamplingWindowTest, MissingDescriptionGivesNumberedBlankRowsAndKeepsTheCo
     mc_percent = 6;
     click_tab_slot(4);
     EXPECT_EQ(mc_percent, 6);
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error)); // "Can't find GONE.dnl"
+    EXPECT_TRUE(
+        panel_shows_colour(shared.status_message_panel, colour_error)); // "Can't find GONE.dnl"
     EXPECT_EQ(status_text().str(), "Can't find GONE.dnl");
     EXPECT_EQ(row(0), "    1" + std::string(62, ' '));
     EXPECT_EQ(row(119), "  120" + std::string(62, ' '));
@@ -541,7 +542,7 @@ TEST_F(SamplingWindowTest, TokensThatMakeNoRowAreNamedAndSurviveTheSave) {
     write_file("BAD.dnl", "COR=0\r\n;LONG_1_1\r\n;USD_100_1\r\n");
     restart_program();
     click_tab_slot(4);
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
     EXPECT_EQ(status_text().str(), "Not loaded from BAD.dnl: line 2 ;LONG_1_1");
     EXPECT_EQ(row(0).substr(0, 31), "    1    USD               100 ");
     save_db_file();

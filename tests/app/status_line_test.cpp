@@ -14,9 +14,9 @@ namespace {
 
 // Makes the database-name panel as the SAMPLING page builds it.
 ClassSimpleGraphics* make_db_name_panel() {
-    db_name_panel =
+    shared.db_name_panel =
         main_window->add_simple_graphics(100, 490, 120, 20, panel_style_owner_draw, &font_normal);
-    return db_name_panel;
+    return shared.db_name_panel;
 }
 
 // The seconds of "50%  1:05 left", or -1.
@@ -59,22 +59,22 @@ TEST_F(WindowTest, DatabaseNameIsShownInTheDisplayAlphabet) {
 
 TEST_F(WindowTest, StatusLineColoursAndClearing) {
     show_status_info("Received");
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_info));
-    EXPECT_FALSE(panel_shows_colour(status_message_panel, colour_error));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_info));
+    EXPECT_FALSE(panel_shows_colour(shared.status_message_panel, colour_error));
 
     show_command_error(-1);
-    EXPECT_TRUE(panel_shows_colour(status_message_panel, colour_error));
-    EXPECT_FALSE(panel_shows_colour(status_message_panel, colour_info));
+    EXPECT_TRUE(panel_shows_colour(shared.status_message_panel, colour_error));
+    EXPECT_FALSE(panel_shows_colour(shared.status_message_panel, colour_info));
 
     // Results without a text leave the line as it is.
-    const QImage before = status_message_panel->image();
+    const QImage before = shared.status_message_panel->image();
     show_command_error(0);
     show_command_error(8);
     show_command_error(1);
-    EXPECT_EQ(status_message_panel->image(), before);
+    EXPECT_EQ(shared.status_message_panel->image(), before);
 
     show_status_error("");
-    EXPECT_TRUE(only_colour(status_message_panel, colour_status_back));
+    EXPECT_TRUE(only_colour(shared.status_message_panel, colour_status_back));
 }
 
 TEST_F(WindowTest, ATrafficLogThatCannotBeWrittenIsNamedOnceAndTheProgramGoesOn) {
@@ -99,17 +99,18 @@ TEST_F(WindowTest, ATrafficLogThatCannotBeWrittenIsNamedOnceAndTheProgramGoesOn)
 }
 
 TEST_F(WindowTest, TheProgressBarStandsRightOfTheStatusTextWhileATransferRuns) {
-    ASSERT_NE(transfer_progress_panel, nullptr);
-    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
+    ASSERT_NE(shared.transfer_progress_panel, nullptr);
+    EXPECT_FALSE(shared.transfer_progress_panel->window->isVisible());
     show_status_info("Downloading IMAGE DATE to VARDEN ...39");
     show_transfer_progress(40, 160);
-    EXPECT_TRUE(transfer_progress_panel->window->isVisible());
+    EXPECT_TRUE(shared.transfer_progress_panel->window->isVisible());
     // A quarter filled, left of the centred "25%  ..." text; the rest is the status line's.
-    EXPECT_EQ(panel_pixel(transfer_progress_panel, 3, 9), static_cast<long>(colour_info));
-    EXPECT_EQ(panel_pixel(transfer_progress_panel, 180, 9), static_cast<long>(colour_status_back));
+    EXPECT_EQ(panel_pixel(shared.transfer_progress_panel, 3, 9), static_cast<long>(colour_info));
+    EXPECT_EQ(panel_pixel(shared.transfer_progress_panel, 180, 9),
+              static_cast<long>(colour_status_back));
     EXPECT_EQ(status_text().str(), "Downloading IMAGE DATE to VARDEN ...39");
     end_transfer_progress();
-    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
+    EXPECT_FALSE(shared.transfer_progress_panel->window->isVisible());
 }
 
 // A second transfer started while the bar of the first still stands counts its own time only.

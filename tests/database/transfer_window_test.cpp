@@ -25,10 +25,10 @@ constexpr int tab_collect = 6;
 // Whether the status line shows exactly `text` in `colour`: writing the same text again
 // leaves the panel's image as it was.
 bool status_shows(const std::string& text, Colour colour) {
-    const QImage shown = status_message_panel->image();
-    status_message_panel->draw_text_filled(TextString(std::string_view(text)), colour,
-                                           colour_status_back, text_format_single_line);
-    return status_message_panel->image() == shown;
+    const QImage shown = shared.status_message_panel->image();
+    shared.status_message_panel->draw_text_filled(TextString(std::string_view(text)), colour,
+                                                  colour_status_back, text_format_single_line);
+    return shared.status_message_panel->image() == shown;
 }
 
 bool visible(const char* label) {
@@ -135,8 +135,8 @@ TEST_F(TransferWindowTest, MakeAndDownloadSendsTheMadeDatabase) {
     // Downloaded image data carry their correction: the percentage starts again from 0.
     EXPECT_EQ(mc_percent, 0);
     // The progress bar was drawn while the make and the download ran, and is gone now.
-    EXPECT_TRUE(transfer_progress_panel->has_image());
-    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
+    EXPECT_TRUE(shared.transfer_progress_panel->has_image());
+    EXPECT_FALSE(shared.transfer_progress_panel->window->isVisible());
 }
 
 TEST_F(TransferWindowTest, UploadedFileAgreesWithTheMadeFile) {
@@ -160,7 +160,7 @@ TEST_F(TransferWindowTest, UploadedFileAgreesWithTheMadeFile) {
     EXPECT_EQ(upload_differences(made, upl), std::vector<std::string>{});
     EXPECT_EQ(mc_percent, 4);
     EXPECT_TRUE(status_shows("EUrO.UPL created", colour_info));
-    EXPECT_FALSE(transfer_progress_panel->window->isVisible());
+    EXPECT_FALSE(shared.transfer_progress_panel->window->isVisible());
 }
 
 TEST_F(TransferWindowTest, RefusedContinueEndsTheUploadAndAStrayImageIsIgnored) {
@@ -231,7 +231,7 @@ TEST_F(TransferWindowTest, DeviceThatStopsAnsweringGetsCommand8AndTheWindowGoesO
 
     // The window still serves the technician: a disconnect goes through.
     EXPECT_EQ(main_loop_pass(false), 1);
-    static_cast<QPushButton*>(connect_push_button->window)->click();
+    static_cast<QPushButton*>(shared.connect_push_button->window)->click();
     EXPECT_EQ(connected, 0);
     EXPECT_EQ(codes_after(frames_before).back(), 13);
     EXPECT_FALSE(visible("Download DB to VARDEN"));

@@ -142,7 +142,7 @@ bool panel_shows_text(const ClassSimpleGraphics* panel, const TextString& text, 
 }
 
 bool status_shows_error(const TextString& text) {
-    return panel_shows_text(status_message_panel, text, colour_error, colour_status_back);
+    return panel_shows_text(shared.status_message_panel, text, colour_error, colour_status_back);
 }
 
 void press_key(int qt_key) {

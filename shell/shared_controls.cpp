@@ -1,0 +1,3 @@
+#include "shell/shared_controls.h"
+
+SharedControls shared;
