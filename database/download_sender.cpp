@@ -23,7 +23,7 @@ std::string downloading_block_text(int block) {
 DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchange& exchange) {
     DownloadOutcome outcome;
     int result = send_with_retries(exchange.send_command, command_open_download);
-    if (result != 1) {
+    if (result != result_accepted) {
         exchange.show_command_error(result);
         return outcome;
     }
@@ -37,7 +37,7 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
         result =
             exchange.send_data(command_image_block, block,
                                plan.image_data.data() + block * image_block_size, image_block_size);
-        if (result != 1) {
+        if (result != result_accepted) {
             abandon(exchange, result);
             return outcome;
         }
@@ -49,19 +49,19 @@ DownloadOutcome send_download_plan(const DownloadPlan& plan, const DeviceExchang
     exchange.show_info(std::string(downloading_names_text));
     result =
         exchange.send_data(command_name_table, 0, plan.first_names.data(), first_name_frame_size);
-    if (result == 1) {
+    if (result == result_accepted) {
         report_progress(exchange, steps - 1, steps);
         result = exchange.send_data(command_name_table, 0, plan.second_names.data(),
                                     second_name_frame_size);
     }
-    if (result != 1) {
+    if (result != result_accepted) {
         abandon(exchange, result);
         return outcome;
     }
     report_progress(exchange, steps, steps);
     exchange.show_info(std::string(downloaded_names_text));
     result = send_with_retries(exchange.send_command, command_end_transfer);
-    if (result != 1) {
+    if (result != result_accepted) {
         exchange.show_command_error(result);
         return outcome;
     }

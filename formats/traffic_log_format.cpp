@@ -1,6 +1,7 @@
 #include "formats/traffic_log_format.h"
 
 #include "formats/frames.h"
+#include "formats/result_codes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -109,8 +110,8 @@ std::string command_frame_note(const std::uint8_t* frame, std::size_t size) {
 }
 
 std::string acknowledgement_note(int result, const char* result_text) {
-    if (result == -1)
+    if (result == result_no_acknowledgement)
         return "no acknowledgement";
-    const char* text = result == 1 ? "accepted" : result_text;
+    const char* text = result == result_accepted ? "accepted" : result_text;
     return "acknowledgement " + std::to_string(result) + (text ? std::string(" ") + text : "");
 }

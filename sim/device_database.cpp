@@ -1,5 +1,6 @@
 #include "sim/device_database.h"
 
+#include "formats/frames.h"
 #include "formats/image_compression.h"
 
 #include <algorithm>
@@ -29,18 +30,18 @@ template <std::size_t size> void put_sum(std::array<std::uint8_t, size>& message
 
 int keep_download_frame(DeviceDatabase& database, int code, int block, const std::uint8_t* payload,
                         int length) {
-    if (code == 5 && length == image_block_size && block >= 0 && block < max_image_blocks) {
+    if (code == command_image_block && length == image_block_size && block >= 0 && block < max_image_blocks) {
         const std::size_t at = static_cast<std::size_t>(block) * image_block_size;
         if (database.image_data.size() < at + image_block_size)
             database.image_data.resize(at + image_block_size);
         std::copy(payload, payload + length, database.image_data.begin() + at);
         return 1;
     }
-    if (code == 4 && length == first_name_frame_size) {
+    if (code == command_name_table && length == first_name_frame_size) {
         std::copy(payload, payload + length, database.first_names.begin());
         return 1;
     }
-    if (code == 4 && length == second_name_frame_size) {
+    if (code == command_name_table && length == second_name_frame_size) {
         std::copy(payload, payload + length, database.second_names.begin());
         return 1;
     }

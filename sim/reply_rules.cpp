@@ -1,5 +1,7 @@
 #include "sim/reply_rules.h"
 
+#include "formats/result_codes.h"
+
 ReplyRule& reply_rule(ReplyRules& rules, HeaderKind kind, int code) {
     return rules.by_code[{kind, code}];
 }
@@ -16,8 +18,8 @@ bool next_answer_accepts(const ReplyRules& rules, HeaderKind kind, int code) {
     if (rule.silent)
         return false;
     if (!rule.sequence.empty())
-        return rule.sequence.front() == 1;
-    return !rule.result || *rule.result == 1;
+        return rule.sequence.front() == result_accepted;
+    return !rule.result || *rule.result == result_accepted;
 }
 
 int reply_delay_ms(const ReplyRules& rules, HeaderKind kind, int code) {

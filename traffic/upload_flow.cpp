@@ -54,7 +54,7 @@ void complete(UploadState& state, const DeviceExchange& exchange, const UplFileE
 
 int request_upload(const DeviceExchange& exchange) {
     const int result = send_with_retries(exchange.send_command, command_request_upload);
-    if (result != 1) {
+    if (result != result_accepted) {
         exchange.show_command_error(result);
         return 0;
     }
@@ -78,7 +78,7 @@ int on_table_message(UploadState& state, const std::uint8_t* message, std::size_
     read_upload_table(message, length, state.table);
     exchange.show_info(uploaded_table_text);
     const int result = send_with_retries(exchange.send_command, command_continue_upload);
-    if (result != 1) {
+    if (result != result_accepted) {
         abandon(state, exchange, result, end_file);
         return 0;
     }
@@ -128,7 +128,7 @@ int on_image_message(UploadState& state, const std::uint8_t* message, std::size_
         return 1;
     }
     const int result = exchange.send_command(command_continue_upload);
-    if (result != 1)
+    if (result != result_accepted)
         abandon(state, exchange, result, end_file);
     return 1;
 }

@@ -40,7 +40,7 @@ bool wants_to(std::istream& in, std::ostream& out, const std::string& question) 
 // The device's own texts for codes 2..5 and 7; code 6 and a missing reply read differently
 // here than in the control program.
 const char* device_code_text(int code) {
-    return code == 6 || code == result_no_acknowledgement ? nullptr : command_result_text(code);
+    return code == result_download_error || code == result_no_acknowledgement ? nullptr : command_result_text(code);
 }
 
 std::string unknown_error_text(int code) {
