@@ -17,3 +17,22 @@
 // - flag bit 4 (wins over bit 0): number (7), 52 blanks, UVL (5).
 // A number too long for its field leaves the field blank (dump numbers above 99999 among them).
 std::string analyse_dump(int number, const std::uint8_t* dump, std::size_t length);
+
+// What the line of a dump shows, as values: `shows` says which fields it fills.
+struct DumpValues {
+    enum class Shows {
+        recognised,   // every field
+        unrecognised, // the distances of the smallest group only
+        uvl_only,     // UVL only
+    } shows = Shows::recognised;
+    std::string name;      // printable, blanks kept as stored
+    std::string extension; // empty when none (stored as three blanks)
+    std::int64_t denomination = 0;
+    int side = 0; // 1..4
+    std::uint16_t r = 0, g = 0, b = 0, ir = 0;
+    std::uint16_t uvl = 0, cmp = 0, uv = 0, mag = 0, pql = 0, pqs = 0;
+    bool cmp_failed = false, uv_failed = false, mag_failed = false, pqs_failed = false;
+};
+
+// The values of the line analyse_dump gives for the same bytes.
+DumpValues dump_values(const std::uint8_t* dump, std::size_t length);

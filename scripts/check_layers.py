@@ -37,6 +37,7 @@ FOLDERS = {
     "upgrade": ("logic", None),  # the console upgrade tool
     "sim": ("device", None),  # the simulated device, its sample generator and database
     "samples": ("logic", "program"),  # varden_samples: its listing, and its own window on top
+    "cli": ("logic", None),  # varden, the console tool on the plain code
 }
 
 SOURCE = re.compile(r"\.(h|cpp)$")
