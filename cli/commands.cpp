@@ -15,9 +15,9 @@
 #include "link/commands.h"
 #include "link/frames.h"
 #include "link/port_names.h"
+#include "link/program_end.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 #include "shell/program_files.h"
 #include "traffic/dump_files.h"
 #include "traffic/message_reader.h"
@@ -132,10 +132,7 @@ int download_into(const std::string& file_name, int port) {
 
 // The end of a child: the log's last line, the port released.
 [[noreturn]] void end_child(int status) {
-    stop_traffic_log(traffic_log_end_note(0, status));
-    close_all_ports();
-    std::fflush(stdout);
-    ::_exit(status);
+    ::_exit(end_program("varden", status));
 }
 
 struct PortChild {

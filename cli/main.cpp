@@ -6,8 +6,6 @@
 #include "database/description_file.h"
 #include "link/program_end.h"
 #include "link/serial_port.h"
-#include "link/traffic_log.h"
-#include "link/traffic_log_format.h"
 #include "varden_version.h"
 
 #include <CLI/CLI.hpp>
@@ -53,9 +51,7 @@ std::string check_file_name(const std::string& name) {
 }
 
 int end_with(int status) {
-    stop_traffic_log(traffic_log_end_note(0, status));
-    close_all_ports();
-    return finish_standard_output("varden", status);
+    return end_program("varden", status);
 }
 
 } // namespace
