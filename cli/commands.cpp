@@ -26,6 +26,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -210,12 +211,30 @@ int download_into_all(const std::string& file_name, const std::vector<int>& port
     return failed == 0 ? 0 : 1;
 }
 
+// The file an upload under way writes (its temporary name), for drop_partial_upload.
+char partial_upload[4096] = "";
+
 // An upload is under way: its file is being written.
 bool shows_upload_file(const UploadState& state) {
     return state.upload_row > 0;
 }
 
+void note_partial_upload(const UploadState& state) {
+    const std::string path =
+        shows_upload_file(state)
+            ? path_in(working_folder, state.upload_file_name) + temporary_suffix
+            : std::string();
+    partial_upload[0] = '\0';
+    if (path.size() < sizeof partial_upload)
+        std::memcpy(partial_upload, path.c_str(), path.size() + 1);
+}
+
 } // namespace
+
+void drop_partial_upload() {
+    if (partial_upload[0] != '\0')
+        ::unlink(partial_upload);
+}
 
 void start_console_traffic_log(const std::string& path) {
     if (path.empty())
@@ -293,6 +312,7 @@ int run_upload(int port) {
         } else {
             continue; // what else the device sends meanwhile is not the upload's
         }
+        note_partial_upload(state);
         if (completed)
             status = 0;
         else if (!shows_upload_file(state))

@@ -30,6 +30,10 @@ int run_download(const std::string& file_name, const std::vector<int>& ports, bo
 // "Upload DB from VARDEN" on `port` into the ".UPL" file the device names.
 int run_upload(int port);
 
+// Removes the part of an upload under way; async-signal-safe, so that a signal that ends the
+// program leaves no part of a ".UPL" behind.
+void drop_partial_upload();
+
 // The analysis line of every dump file of the folder, or its CSV record.
 int run_dumps(bool csv);
 

@@ -19,9 +19,11 @@ namespace {
 
 constexpr int usage_error = 2;
 
-// Ctrl-C, SIGTERM or the end of the terminal: the port is released, so that the next run
-// (a normal user's too) opens it. A signal the caller set to be ignored (nohup) stays ignored.
+// Ctrl-C, SIGTERM or the end of the terminal: the part of an upload is dropped and the port
+// released, so that the next run (a normal user's too) opens it. A signal the caller set to be
+// ignored (nohup) stays ignored.
 void end_on_signal(int signal_number) {
+    drop_partial_upload();
     close_all_ports();
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
