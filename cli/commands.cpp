@@ -62,6 +62,17 @@ void report_log_failure(const std::string& path) {
     print_error("Can't write traffic log " + path);
 }
 
+// Disconnects as the Disconnect button does and lets the port go. 1 when the device agreed.
+int disconnect_port() {
+    const int result = send_command_with_retries(command_disconnect);
+    if (result == result_accepted)
+        print_info("VARDEN disconnected");
+    else
+        show_result_error(result);
+    close_current_port();
+    return result == result_accepted ? 1 : 0;
+}
+
 // Takes the port and connects as the Connect button does. 1 when connected; 0 after the error.
 int connect_port(int port) {
     if (!open_port(port)) {
@@ -78,20 +89,10 @@ int connect_port(int port) {
     const int page = send_mode(collect_page);
     if (page != result_accepted) {
         show_result_error(page);
+        disconnect_port();
         return 0;
     }
     return 1;
-}
-
-// Disconnects as the Disconnect button does and lets the port go. 1 when the device agreed.
-int disconnect_port() {
-    const int result = send_command_with_retries(command_disconnect);
-    if (result == result_accepted)
-        print_info("VARDEN disconnected");
-    else
-        show_result_error(result);
-    close_current_port();
-    return result == result_accepted ? 1 : 0;
 }
 
 // The name of the database on the device's display, as the window shows the selected file.

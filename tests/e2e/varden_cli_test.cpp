@@ -198,6 +198,14 @@ TEST_F(VardenTest, MakeDownloadAndUploadGiveWhatTheWindowGives) {
     const std::vector<RecordedFrame> frames = other.frames();
     ASSERT_GE(frames.size(), 3u);
     EXPECT_EQ(frames[frames.size() - 2].code, 8); // then the disconnection
+
+    // A refused page frame fails the check, and the device is disconnected again.
+    ASSERT_EQ(other.command("result 9 2"), 1);
+    const VardenRun page_refused = varden({"-C", other.folder(), "check", "--port", "2"});
+    EXPECT_EQ(page_refused.status, 1);
+    EXPECT_EQ(page_refused.out, "VARDEN connected\nVARDEN disconnected\n");
+    EXPECT_EQ(page_refused.err, "Wrong header of command\n");
+    EXPECT_EQ(other.frames().back().code, 13);
 }
 
 TEST_F(VardenTest, SeveralDevicesAtOnceAndOneAbsent) {
