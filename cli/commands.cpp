@@ -8,7 +8,6 @@
 #include "cli/csv_records.h"
 #include "cli/port_report.h"
 #include "database/description_file.h"
-#include "database/display_alphabet.h"
 #include "database/transfer_steps.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
@@ -20,7 +19,7 @@
 #include "link/traffic_log.h"
 #include "shell/program_files.h"
 #include "traffic/dump_files.h"
-#include "traffic/message_reader.h"
+#include "traffic/message_burst.h"
 #include "traffic/upload_flow.h"
 #include "varden_version.h"
 
@@ -95,11 +94,6 @@ int connect_port(int port) {
     return 1;
 }
 
-// The name of the database on the device's display, as the window shows the selected file.
-std::string display_name_of(const std::string& file_name) {
-    return display_db_name_text(listing_name(file_name));
-}
-
 int make_file(const std::string& file_name) {
     const std::vector<std::string> names = list_folder(working_folder);
     MakeInput input;
@@ -114,8 +108,8 @@ int make_file(const std::string& file_name) {
         print_error(message);
     input.db_file_name = file_name;
     input.names = names;
-    const DownloadOutcome outcome = make_and_download_file(
-        download_check_only, input, display_name_of(file_name), console_exchange());
+    const DownloadOutcome outcome =
+        make_and_download_file(download_check_only, input, console_exchange());
     end_bar();
     return outcome.result == 1 ? 0 : 1;
 }
@@ -125,8 +119,8 @@ int download_into(const std::string& file_name, int port) {
         return 1;
     MakeInput input;
     input.db_file_name = file_name;
-    const DownloadOutcome outcome = make_and_download_file(
-        download_only, input, display_name_of(file_name), console_exchange());
+    const DownloadOutcome outcome =
+        make_and_download_file(download_only, input, console_exchange());
     end_bar();
     disconnect_port();
     return outcome.result == 1 ? 0 : 1;

@@ -9,7 +9,6 @@
 #include "shell/pages.h"
 #include "shell/program_files.h"
 #include "shell/program_state.h"
-#include "shell/status_line.h"
 #include "shell/transfer_progress.h"
 #include "shell/window_exchange.h"
 #include "ui/drawing_kit.h"
@@ -27,8 +26,7 @@ void make_and_download_steps(int mode) {
         input.mc_percent = mc_percent;
         input.names = list_folder(input.folder);
     }
-    const DownloadOutcome outcome =
-        make_and_download_file(mode, input, display_db_name.view(), window_exchange());
+    const DownloadOutcome outcome = make_and_download_file(mode, input, window_exchange());
     if (outcome.images_accepted)
         mc_percent = 0;
 }

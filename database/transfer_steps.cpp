@@ -1,5 +1,7 @@
 #include "database/transfer_steps.h"
 
+#include "database/description_file.h"
+#include "database/display_alphabet.h"
 #include "database/made_file_tokens.h"
 #include "files/file_texts.h"
 #include "files/folder_files.h"
@@ -24,8 +26,7 @@ int check_made_file(const std::string& folder, const std::string& file_name,
     return 1;
 }
 
-DownloadOutcome make_and_download_file(int mode, MakeInput input, std::string_view display_db_name,
-                                       const DeviceExchange& exchange) {
+DownloadOutcome make_and_download_file(int mode, MakeInput input, const DeviceExchange& exchange) {
     if (mode != download_only) {
         input.progress = exchange.show_info;
         input.row_progress = exchange.show_progress;
@@ -39,5 +40,9 @@ DownloadOutcome make_and_download_file(int mode, MakeInput input, std::string_vi
     std::string made_text;
     if (!read_description_file(input.folder, input.db_file_name, made_text, exchange))
         return {};
-    return download_made_file(mode, made_text, input.db_file_name, display_db_name, exchange);
+    std::string_view name = input.db_file_name;
+    if (name.ends_with(description_extension))
+        name.remove_suffix(std::string_view(description_extension).size());
+    return download_made_file(mode, made_text, input.db_file_name, display_db_name_text(name),
+                              exchange);
 }

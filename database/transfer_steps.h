@@ -7,7 +7,6 @@
 #include "database/make_database.h"
 
 #include <string>
-#include <string_view>
 
 // Reads the description file `file_name` of `folder` into `text`. 1, or 0 after showing
 // "Can't find " + its name.
@@ -21,6 +20,6 @@ int check_made_file(const std::string& folder, const std::string& file_name,
 
 // Modes 1 and 3 make `input.db_file_name` of `input.folder` from `input.rows` first (progress
 // and the outcome of the make through the exchange); then the made file is read, checked and,
-// in modes 2 and 3, sent (database/download_sender.h).
-DownloadOutcome make_and_download_file(int mode, MakeInput input, std::string_view display_db_name,
-                                       const DeviceExchange& exchange);
+// in modes 2 and 3, sent (database/download_sender.h) under the name of the file without
+// ".dnl", as the device's display shows it.
+DownloadOutcome make_and_download_file(int mode, MakeInput input, const DeviceExchange& exchange);

@@ -2,7 +2,7 @@
 
 #include "shell/program_state.h"
 #include "shell/status_line.h"
-#include "traffic/message_reader.h"
+#include "traffic/message_burst.h"
 #include "ui/event_loop.h"
 
 #include <string>

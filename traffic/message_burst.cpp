@@ -1,4 +1,4 @@
-#include "traffic/message_reader.h"
+#include "traffic/message_burst.h"
 
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
