@@ -26,3 +26,22 @@ std::string analyse_dump_file(const std::string& folder, int number);
 // The analysis lines of `numbers` in order (at start-up: scan.numbers_to_analyse).
 std::vector<std::string> analyse_dump_files(const std::string& folder,
                                             const std::vector<int>& numbers);
+
+// What the line of a dump shows, as values: `shows` says which fields it fills.
+struct DumpValues {
+    enum class Shows {
+        recognised,   // every field
+        unrecognised, // the distances of the smallest group only
+        uvl_only,     // UVL only
+    } shows = Shows::recognised;
+    std::string name;      // printable, blanks kept as stored
+    std::string extension; // empty when none (stored as three blanks)
+    std::int64_t denomination = 0;
+    int side = 0; // 1..4
+    std::uint16_t r = 0, g = 0, b = 0, ir = 0;
+    std::uint16_t uvl = 0, cmp = 0, uv = 0, mag = 0, pql = 0, pqs = 0;
+    bool cmp_failed = false, uv_failed = false, mag_failed = false, pqs_failed = false;
+};
+
+// The values of the line analyse_dump gives for the same bytes.
+DumpValues dump_values(const std::uint8_t* dump, std::size_t length);

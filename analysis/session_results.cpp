@@ -75,6 +75,78 @@ std::string denomination_line(std::int64_t denomination, std::int64_t pieces, st
            amounts_tail(pieces, total);
 }
 
+namespace {
+
+constexpr std::size_t results_line_length = 63;
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+bool blank(std::string_view text) {
+    return trimmed(text).empty();
+}
+
+// A number field: blanks, then an optional "-" and digits right-aligned, or all blanks.
+bool number_column(std::string_view field, std::string& value) {
+    const std::string_view text = trimmed(field);
+    if (!text.empty() && text.data() + text.size() != field.data() + field.size())
+        return false;
+    const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
+    if (!text.empty() && digits.empty())
+        return false;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    value = std::string(text);
+    return true;
+}
+
+// "DD.MM.YY" or "HH:MM:SS".
+bool pairs_column(std::string_view field, char separator) {
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const bool digit = field[i] >= '0' && field[i] <= '9';
+        if ((i % 3 == 2) ? field[i] != separator : !digit)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int read_results_line(std::string_view line, ResultsLine& fields) {
+    if (line.size() != results_line_length || !blank(line.substr(40, 2)) ||
+        !blank(line.substr(50, 5)) || !number_column(line.substr(42, 8), fields.pieces) ||
+        !number_column(line.substr(55, 8), fields.total))
+        return 0;
+    if (line_starts_session(line)) {
+        fields.kind = ResultsLine::Kind::session;
+        fields.date = std::string(line.substr(10, 8));
+        fields.time = std::string(line.substr(23, 8));
+        fields.currency = std::string(trimmed(line.substr(37, 3)));
+        return number_column(line.substr(0, 6), fields.count) && !fields.count.empty() &&
+               blank(line.substr(6, 4)) && pairs_column(fields.date, '.') &&
+               blank(line.substr(18, 5)) && pairs_column(fields.time, ':') &&
+               blank(line.substr(31, 6));
+    }
+    if (!blank(line.substr(0, 32)))
+        return 0;
+    std::string value;
+    if (number_column(line.substr(32, 8), value) && !value.empty() && value[0] != '-') {
+        fields.kind = ResultsLine::Kind::denomination;
+        fields.denomination = value;
+        return 1;
+    }
+    fields.kind = ResultsLine::Kind::currency;
+    fields.currency = std::string(trimmed(line.substr(37, 3)));
+    return blank(line.substr(32, 5)) ? 1 : 0;
+}
+
 bool line_starts_session(std::string_view line) {
     return line.size() > 5 && line[5] != ' ';
 }

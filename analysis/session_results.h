@@ -30,6 +30,20 @@ std::string currency_line(std::string_view code, std::int64_t pieces, std::int64
 // One denomination of the currency above: denomination (8) ending at 39, pieces, total.
 std::string denomination_line(std::int64_t denomination, std::int64_t pieces, std::int64_t total);
 
+// A line of the results table read back by its columns; the fields as written, blanks
+// around them taken off (a number too long for its field was written as blanks: empty here).
+struct ResultsLine {
+    enum class Kind { session, currency, denomination } kind = Kind::session;
+    std::string count, date, time; // session lines only
+    std::string currency;          // session and currency lines
+    std::string denomination;      // denomination lines only
+    std::string pieces, total;
+};
+
+// 1 when `line` has the 63 columns of a session, currency or denomination line (an all-digit
+// value column is a denomination); 0 for any other line.
+int read_results_line(std::string_view line, ResultsLine& fields);
+
 // Whether a table line begins a session (its count column is filled).
 bool line_starts_session(std::string_view line);
 

@@ -1,6 +1,7 @@
 // Timing of making and compressing a full database: 120 sides (30 banknotes of four sides)
 // made from 50 sample files each, against the time it takes to read those sample files once.
 // Goal: the make within 5 times that read time.
+#include "bench/full_database.h"
 #include "database/description_file.h"
 #include "database/download_plan.h"
 #include "database/make_database.h"
@@ -25,36 +26,6 @@ constexpr int runs = 3;
 
 double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-RowFields banknote(int index) {
-    const std::string number = std::to_string(10 + index);
-    return {"N" + number, "", "100"};
-}
-
-// The sample files of every side of every banknote, and the table that names them.
-DbRows write_samples(const std::string& folder) {
-    DbRows rows;
-    for (int r = 0; r < db_row_count; ++r)
-        rows[static_cast<std::size_t>(r)] = blank_row_text(r);
-    for (int b = 0; b < banknotes; ++b) {
-        const RowFields fields = banknote(b);
-        std::string& row = rows[static_cast<std::size_t>(b)];
-        row = put_row_field(row, RowField::name, fields.name);
-        row = put_row_field(row, RowField::nominal, fields.nominal);
-        for (int side = 1; side <= side_count; ++side) {
-            for (int n = 1; n <= files_per_side; ++n) {
-                const SampleBuffer sample = generate_sample(
-                    static_cast<std::uint32_t>(4 * b + side), static_cast<std::uint32_t>(n));
-                std::ofstream file(
-                    path_in(folder, sample_file_name(sample_prefix_for(fields, side), n)),
-                    std::ios::binary);
-                file.write(reinterpret_cast<const char*>(sample.data()),
-                           static_cast<std::streamsize>(sample.size()));
-            }
-        }
-    }
-    return rows;
 }
 
 // Reads every sample file once, as the make does at the least.
@@ -83,7 +54,7 @@ int main() {
     }
     const std::string folder = made_folder;
     MakeInput input;
-    input.rows = write_samples(folder);
+    input.rows = write_full_database_samples(folder, banknotes, files_per_side);
     input.db_file_name = "BENCH.dnl";
     input.folder = folder;
     input.names = list_folder(folder);

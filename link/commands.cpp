@@ -5,6 +5,8 @@
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
 
+#include <array>
+
 namespace {
 
 constexpr int reply_wait_ms = 10;
@@ -59,6 +61,13 @@ int send_with_retries(const std::function<int(int code)>& send, int code) {
             break;
     }
     return result;
+}
+
+int send_mode(int mode) {
+    std::array<std::uint8_t, frame_overhead + 2> frame{};
+    frame[frame_header_size] = static_cast<std::uint8_t>(mode);
+    frame[frame_header_size + 1] = 0;
+    return send_data(command_mode, 2, 0, frame.data());
 }
 
 int send_command_with_retries(int code) {

@@ -16,6 +16,10 @@ int send_command(int code);
 // the device's result.
 int send_data(int code, int length, int block, std::uint8_t* frame);
 
+// Sends the page frame (command 9) that tells the device which page `mode` (1..4) is shown.
+// Returns the device's result.
+int send_mode(int mode);
+
 // Writes `count` raw bytes (no frame, nothing awaited). Returns 1.
 int write_raw(int count, const std::uint8_t* buffer);
 

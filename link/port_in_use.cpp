@@ -124,8 +124,10 @@ TerminalHolders terminal_holders(const std::string& path) {
         ::close(process_folder);
         if (far_end)
             holders.far_end = static_cast<int>(pid);
-        else if (holds)
+        else if (holds) {
             ++holders.users;
+            holders.user_pids.push_back(static_cast<int>(pid));
+        }
     }
     ::closedir(processes);
     return holders;

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Who holds the terminal behind `path`, as far as /proc shows (every process for root, the
 // user's own processes otherwise). This process is never counted.
 struct TerminalHolders {
-    int users = 0;   // other processes that have the terminal open
+    int users = 0;              // other processes that have the terminal open
+    std::vector<int> user_pids; // their pids, as /proc lists them
     int far_end = 0; // pid of the holder of a pseudo-terminal's master, or 0; the line's far
                      // end is not a user, even when it also keeps the terminal itself open
 };

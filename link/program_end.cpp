@@ -1,5 +1,9 @@
 #include "link/program_end.h"
 
+#include "formats/traffic_log_format.h"
+#include "link/serial_port.h"
+#include "link/traffic_log.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -22,4 +26,10 @@ int finish_standard_output(const char* program, int status) {
     std::fprintf(stderr, "%s: cannot write the standard output%s%s\n", program,
                  error != 0 ? ": " : "", error != 0 ? std::strerror(error) : "");
     return 1;
+}
+
+int end_program(const char* program, int status) {
+    stop_traffic_log(traffic_log_end_note(0, status));
+    close_all_ports();
+    return finish_standard_output(program, status);
 }

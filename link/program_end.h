@@ -10,3 +10,7 @@ bool signal_ignored_at_start(int signal_number);
 // `status` when it did; otherwise names the failure on standard error ("PROGRAM: cannot write
 // the standard output: REASON") and returns 1.
 int finish_standard_output(const char* program, int status);
+
+// The end of a console program that ran to its end: the traffic log's last line, the port
+// released, standard output checked. Returns what finish_standard_output returns.
+int end_program(const char* program, int status);

@@ -41,6 +41,7 @@ FOLDERS = {
     "analysis": (5, "logic", "pages"),
     "database": (6, "logic", "pages"),
     "app": (7, None, "composition"),  # main loop, layout: the only code that names every page
+    "cli": (7, "logic", None),  # varden, the console tool on the plain code
 }
 
 SOURCE = re.compile(r"\.(h|cpp)$")

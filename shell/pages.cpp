@@ -167,10 +167,7 @@ void switch_page() {
 }
 
 int send_mode_frame() {
-    std::array<std::uint8_t, frame_overhead + 2> frame{};
-    frame[frame_header_size] = static_cast<std::uint8_t>(current_mode);
-    frame[frame_header_size + 1] = 0;
-    return send_data(command_mode, 2, 0, frame.data());
+    return send_mode(current_mode);
 }
 
 void close_name_edit() {

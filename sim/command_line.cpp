@@ -1,47 +1,29 @@
 #include "sim/command_line.h"
 
-#include "sim/script_line.h"
+#include <CLI/CLI.hpp>
+#include <algorithm>
 
 int parse_command_line(const std::vector<std::string>& args, SimOptions& options,
                        std::string& error) {
     SimOptions parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--help") {
-            parsed.help = true;
-            continue;
-        }
-        if (option == "--version") {
-            parsed.version = true;
-            continue;
-        }
-        if (option == "--pace") {
-            parsed.pace = true;
-            continue;
-        }
-        if (option != "--dir" && option != "--port" && option != "--frames" &&
-            option != "--record") {
-            error = "unknown argument '" + option + "'";
-            return 0;
-        }
-        if (i + 1 == args.size() || args[i + 1].empty()) {
-            error = option + " needs a value";
-            return 0;
-        }
-        const std::string& value = args[++i];
-        long port = 0;
-        if (option == "--dir") {
-            parsed.folder = value;
-        } else if (option == "--frames") {
-            parsed.frames_path = value;
-        } else if (option == "--record") {
-            parsed.traffic_record_path = value;
-        } else if (parse_number(value, 1, 30, port)) {
-            parsed.port = static_cast<int>(port);
-        } else {
-            error = "--port takes a number 1..30, not '" + value + "'";
-            return 0;
-        }
+    CLI::App app;
+    app.set_help_flag(); // --help prints the script commands too: main prints it
+    app.add_flag("--help", parsed.help);
+    app.add_flag("--version", parsed.version);
+    app.add_flag("--pace", parsed.pace);
+    const auto not_empty = [](const std::string& value) {
+        return value.empty() ? std::string("needs a value") : std::string();
+    };
+    app.add_option("--dir", parsed.folder)->check(not_empty);
+    app.add_option("--port", parsed.port)->check(CLI::Range(1, 30));
+    app.add_option("--frames", parsed.frames_path)->check(not_empty);
+    app.add_option("--record", parsed.traffic_record_path)->check(not_empty);
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // as CLI11 takes them
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& refused) {
+        error = refused.what();
+        return 0;
     }
     if (parsed.frames_path.empty())
         parsed.frames_path = parsed.folder + "/varden_sim.frames";

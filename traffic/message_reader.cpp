@@ -1,9 +1,8 @@
 #include "traffic/message_reader.h"
 
-#include "link/serial_port.h"
-#include "link/traffic_log.h"
 #include "shell/program_state.h"
 #include "shell/status_line.h"
+#include "traffic/message_burst.h"
 #include "ui/event_loop.h"
 
 #include <string>
@@ -21,21 +20,9 @@ void show_progress(std::size_t count) {
 } // namespace
 
 std::size_t read_message() {
-    std::size_t count = 0;
-    while (last_byte != -1) {
-        if (!receive_buffer_has_room(count))
-            break;
-        receive_buffer[count] = static_cast<std::uint8_t>(last_byte);
-        ++count;
-        if (count % progress_step == 0) {
-            show_progress(count);
-            keep_window_drawn();
-        }
-        last_byte = read_byte_within(message_silence_ms);
-    }
-    receive_length = count;
-    // The 100 ms of silence that ended the message keep its burst open; naming it writes it.
-    if (traffic_log_on() && count > 0)
-        traffic_log_end_received(message_note(count));
-    return count;
+    receive_length = read_message_into(last_byte, receive_buffer.data(), [](std::size_t count) {
+        show_progress(count);
+        keep_window_drawn();
+    });
+    return receive_length;
 }

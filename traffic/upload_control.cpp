@@ -1,6 +1,5 @@
 #include "traffic/upload_control.h"
 
-#include "files/folder_files.h"
 #include "shell/pages.h"
 #include "shell/program_files.h"
 #include "shell/program_state.h"
@@ -10,36 +9,12 @@
 #include "ui/drawing_kit.h"
 #include "ui/window.h"
 
-#include <cstdio>
-#include <fstream>
-#include <unistd.h>
-
 namespace {
 
 UploadState upload_state;
 
-// A ".UPL" file is written under a temporary name while the upload runs, and takes its own
-// name only when complete: an upload that stops short never leaves a part in place of a
-// good file.
-std::string upl_temporary_path(const std::string& name) {
-    return path_in(working_folder, name) + temporary_suffix;
-}
-
-int write_upl_text(const std::string& name, const std::string& text, bool append) {
-    std::ofstream file(upl_temporary_path(name),
-                       std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    return file.fail() ? 0 : 1;
-}
-
-int end_upl_file(const std::string& name, bool complete) {
-    const std::string temporary = upl_temporary_path(name);
-    if (complete && ::rename(temporary.c_str(), path_in(working_folder, name).c_str()) == 0)
-        return 1;
-    ::unlink(temporary.c_str());
-    return 0;
-}
+const TextFileWriter write_upl_text = upl_file_writer(working_folder);
+const UplFileEnder end_upl_file = upl_file_ender(working_folder);
 
 // An upload is over when it is idle again (complete, refused or not written).
 void end_progress_of_ended_upload() {

@@ -1,10 +1,15 @@
 #include "traffic/upload_flow.h"
 
 #include "files/file_texts.h"
+#include "files/folder_files.h"
 #include "formats/frames.h"
 #include "formats/made_file.h"
 #include "formats/upload_image.h"
 #include "link/commands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +56,27 @@ void complete(UploadState& state, const DeviceExchange& exchange, const UplFileE
 }
 
 } // namespace
+
+TextFileWriter upl_file_writer(const std::string& folder) {
+    return [folder](const std::string& name, const std::string& text, bool append) {
+        std::ofstream file(path_in(folder, name) + temporary_suffix,
+                           std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file.close();
+        return file.fail() ? 0 : 1;
+    };
+}
+
+UplFileEnder upl_file_ender(const std::string& folder) {
+    return [folder](const std::string& name, bool complete) {
+        const std::string path = path_in(folder, name);
+        const std::string temporary = path + temporary_suffix;
+        if (complete && ::rename(temporary.c_str(), path.c_str()) == 0)
+            return 1;
+        ::unlink(temporary.c_str());
+        return 0;
+    };
+}
 
 int request_upload(const DeviceExchange& exchange) {
     const int result = send_with_retries(exchange.send_command, command_request_upload);

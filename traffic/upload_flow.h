@@ -35,6 +35,12 @@ using TextFileWriter =
 // files are final as written.
 using UplFileEnder = std::function<int(const std::string& name, bool complete)>;
 
+// The writer and the ender of the ".UPL" files of `folder`: a file is written under its name +
+// ".tmp" while the upload runs and takes its own name only when complete, so that an upload
+// that stops short never leaves a part in place of a good file.
+TextFileWriter upl_file_writer(const std::string& folder);
+UplFileEnder upl_file_ender(const std::string& folder);
+
 inline constexpr const char* uploading_table_text = "Uploading NAME/NOMINAL/NUM from VARDEN ...";
 inline constexpr const char* uploaded_table_text = "Uploaded NAME/NOMINAL/NUM from VARDEN";
 inline constexpr const char* wrong_upload_crc_text = "Wrong CRC of UPLOAD buffer";

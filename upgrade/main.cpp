@@ -81,11 +81,8 @@ void end_on_signals() {
     }).detach();
 }
 
-// The last line of the log, the port released, standard output checked.
 int end_with(int status) {
-    stop_traffic_log(traffic_log_end_note(0, status));
-    close_all_ports();
-    return finish_standard_output("ornivex_upgrade", status);
+    return end_program("ornivex_upgrade", status);
 }
 
 } // namespace
