@@ -4,6 +4,7 @@
 #include "analysis/results_view.h"
 #include "database/sampling_page.h"
 #include "database/transfer_buttons.h"
+#include "link/port_names.h"
 #include "link/serial_port.h"
 #include "shell/connection.h"
 #include "shell/pages.h"
@@ -51,7 +52,7 @@ void build_com_port_box() {
     std::array<TextString, last_port_number> port_names;
     for (int number = first_port_number; number <= last_port_number; ++number)
         port_names[static_cast<std::size_t>(number - first_port_number)] =
-            TextString(("COM" + std::to_string(number)).c_str());
+            TextString(port_entry_name(number).c_str());
     shared.com_port_box = main_window->add_filled_combo_box(
         10, 7, 80, 570, port_names, 0, com_port_selected, &font_list, combo_style_drop_down_list);
 }

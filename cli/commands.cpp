@@ -154,7 +154,7 @@ int download_into_all(const std::string& file_name, const std::vector<int>& port
         PortChild child{port};
         int pipe_ends[2];
         if (::pipe2(pipe_ends, O_CLOEXEC) != 0) {
-            print_error("Can't start the download into COM" + std::to_string(port));
+            print_error("Can't start the download into " + port_entry_name(port));
             children.push_back(child);
             continue;
         }

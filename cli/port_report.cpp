@@ -1,6 +1,7 @@
 #include "cli/port_report.h"
 
 #include "link/port_in_use.h"
+#include "link/port_names.h"
 #include "link/serial_port.h"
 
 #include <climits>
@@ -57,7 +58,7 @@ PortReport inspect_port(int number) {
 }
 
 std::string port_report_line(const PortReport& report) {
-    std::string line = "COM" + std::to_string(report.number) + "  " + shown_path(report) + "  ";
+    std::string line = port_entry_name(report.number) + "  " + shown_path(report) + "  ";
     if (!report.present)
         return line + "not there";
     const std::string holders = holders_text(report);
@@ -65,8 +66,7 @@ std::string port_report_line(const PortReport& report) {
 }
 
 std::string port_refusal_text(const PortReport& report) {
-    const std::string port =
-        "COM" + std::to_string(report.number) + " (" + shown_path(report) + ")";
+    const std::string port = port_entry_name(report.number) + " (" + shown_path(report) + ")";
     if (!report.present)
         return "Port " + port + " is not there";
     const std::string holders = holders_text(report);

@@ -185,7 +185,7 @@ void drop_current_port(bool went_away = true) {
         held_fd = closed_port;
         port_lost = loss_untold = went_away;
         if (traffic_log_on())
-            traffic_log_note("port COM" + std::to_string(chosen_number) +
+            traffic_log_note("port " + port_entry_name(chosen_number) +
                              (went_away ? " went away" : " closed"));
     }
 }
@@ -470,7 +470,7 @@ PortChange take_port_change() {
     watch_port_path(held_path);
     configure_port();
     if (traffic_log_on())
-        traffic_log_note("port COM" + std::to_string(chosen_number) + " back");
+        traffic_log_note("port " + port_entry_name(chosen_number) + " back");
     log_current_port();
     return PortChange::back;
 }

@@ -1,6 +1,7 @@
 #include "link/traffic_log.h"
 
 #include "formats/traffic_log_format.h"
+#include "link/port_names.h"
 
 #include <cerrno>
 #include <chrono>
@@ -252,7 +253,7 @@ void traffic_log_port(int number, const std::string& device_path, bool open) {
     const Hold hold(log_mutex);
     if (!traffic_log_detail::on)
         return;
-    std::string port = "COM" + std::to_string(number) + " ";
+    std::string port = port_entry_name(number) + " ";
     port += open ? device_path : "not open (" + device_path + ")";
     write_burst({});
     if (!log_state.header_written)

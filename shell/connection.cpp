@@ -2,6 +2,7 @@
 
 #include "formats/frames.h"
 #include "link/commands.h"
+#include "link/port_names.h"
 #include "link/serial_port.h"
 #include "shell/pages.h"
 #include "shell/program_state.h"
@@ -60,7 +61,7 @@ void on_disconnected() {
 
 void follow_port_changes() {
     for (PortChange change; (change = take_port_change()) != PortChange::none;) {
-        const std::string port = "Port COM" + std::to_string(current_port_number());
+        const std::string port = "Port " + port_entry_name(current_port_number());
         if (change == PortChange::gone) {
             show_status_error(TextString(std::string_view(port + " went away")));
             continue;
