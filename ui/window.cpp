@@ -397,6 +397,9 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
         list->setGridSize(QSize(list_column_width, list_row_height));
     }
     list->installEventFilter(new FocusNotifier(this, id, QEvent::FocusIn, list));
+    // Frame, rows and scroll bar cover the list's whole rectangle: a repaint need not paint the
+    // window beneath it first.
+    list->setAttribute(Qt::WA_OpaquePaintEvent);
     place(control, list, x, y, width, height, font);
     control->list = list;
     // Grid lines and tab labels created before a list are drawn over it.
