@@ -30,8 +30,9 @@ int held_fd = closed_port;
 termios found_settings{};
 int chosen_number = first_port_number;
 
-// Bytes read from the port but not yet handed out: one read takes what the driver holds.
-std::array<std::uint8_t, 256> read_block{};
+// Bytes read from the port but not yet handed out: one read takes what the driver holds (a
+// terminal's input buffer is 4 KB).
+std::array<std::uint8_t, 4096> read_block{};
 std::size_t block_next = 0;
 std::size_t block_end = 0;
 // When the last read that found bytes was made, while no send came since: a message is

@@ -17,5 +17,7 @@ extern std::size_t receive_length;
 
 // Reads the message that last_byte starts into receive_buffer and returns its length (0 when
 // last_byte is -1). A message longer than the buffer is cut at the buffer's size; the byte
-// that did not fit is dropped. A traffic log names the message by its length.
+// that did not fit is dropped. A traffic log names the message by its length. On the ANALYSIS
+// page the count of every 100 bytes is shown, on screen at most every 40 ms; the last count
+// of a message is always shown.
 std::size_t read_message();

@@ -103,7 +103,7 @@ int ClassListBox::add_item_selected(const TextString& item) {
 void ClassListBox::select_prefix(const TextString& prefix) {
     const QString wanted = to_qstring(prefix);
     for (int index = 0; index < item_count(); ++index) {
-        if (to_qstring(item_text(index)).startsWith(wanted, Qt::CaseInsensitive)) {
+        if (item_qstring(index).startsWith(wanted, Qt::CaseInsensitive)) {
             select_index(index);
             return;
         }
@@ -151,10 +151,14 @@ int ClassListBox::top_index() const {
     return top.isValid() ? top.row() : 0;
 }
 
+QString ClassListBox::item_qstring(int index) const {
+    return is_combo ? combo->itemText(index) : list->item(index)->text();
+}
+
 TextString ClassListBox::item_text(int index) const {
     if (index < 0 || index >= item_count())
         return TextString();
-    const QString item = is_combo ? combo->itemText(index) : list->item(index)->text();
+    const QString item = item_qstring(index);
     return from_qstring(item, item.size());
 }
 

@@ -15,6 +15,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QString;
 class QWidget;
 
 // Button handlers and list callbacks are plain functions without arguments.
@@ -150,6 +151,10 @@ public:
     // The widget, as its own class: the list, or the combo box when is_combo is set.
     QListWidget* list = nullptr;
     QComboBox* combo = nullptr;
+
+private:
+    // The widget's text of item `index`, which must exist.
+    QString item_qstring(int index) const;
 };
 
 class ClassEditString : public ClassControl {

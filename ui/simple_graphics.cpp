@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 
 ClassSimpleGraphics::ClassSimpleGraphics(int width, int height, int extra_style)
@@ -94,7 +95,27 @@ int text_flags(int format) {
     return flags;
 }
 
+// Whether `text` in `format` is one line from the box's top left corner, as the program writes
+// every text: its layout can be kept and drawn again with the same pixels.
+bool plain_line(const QString& text, int format) {
+    return format == text_format_single_line &&
+           std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; });
+}
+
 } // namespace
+
+const QStaticText& ClassSimpleGraphics::laid_out(const QString& text, const QFont& font) {
+    constexpr qsizetype most_texts = 256;
+    auto found = laid_out_texts_.find(text);
+    if (found != laid_out_texts_.end())
+        return *found;
+    if (laid_out_texts_.size() >= most_texts)
+        laid_out_texts_.clear();
+    QStaticText line(text);
+    line.setTextFormat(Qt::PlainText);
+    line.prepare(QTransform(), font);
+    return *laid_out_texts_.insert(text, line);
+}
 
 void ClassSimpleGraphics::draw_text_in_box(const TextString& text, Colour text_colour,
                                            Colour back_colour, int format, int inset) {
@@ -109,8 +130,14 @@ void ClassSimpleGraphics::draw_text_in_box(const TextString& text, Colour text_c
     const QRect box(inset, inset, width_ - 2 * inset, height_ - 2 * inset);
     painter->fillRect(box, brush_colour_);
     painter->setPen(to_qcolor(text_colour));
-    painter->setClipRect(box);
-    painter->drawText(box, text_flags(format), to_qstring(text));
+    // Text beyond the box is cut at its edge (the image's edge cuts it anyway).
+    if (inset > 0)
+        painter->setClipRect(box);
+    const QString line = to_qstring(text);
+    if (plain_line(line, format))
+        painter->drawStaticText(box.topLeft(), laid_out(line, painter->font()));
+    else
+        painter->drawText(box, text_flags(format), line);
     end_draw();
 }
 

@@ -8,9 +8,12 @@
 #include "ui/colour.h"
 #include "ui/controls.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPen>
 #include <QPoint>
+#include <QStaticText>
+#include <QString>
 #include <memory>
 
 class QPainter;
@@ -80,7 +83,12 @@ private:
     void draw_text_in_box(const TextString& text, Colour text_colour, Colour back_colour,
                           int format, int inset);
 
+    // The single-line texts drawn into the panel, each laid out once: a panel that counts
+    // shows the same few hundred texts again and again (bounded: emptied when full).
+    const QStaticText& laid_out(const QString& text, const QFont& font);
+
     QImage image_;
+    QHash<QString, QStaticText> laid_out_texts_;
     QPen pen_;
     bool has_pen_ = false;
     QColor brush_colour_;

@@ -2,10 +2,12 @@
 
 #include "ui/qt_text.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,9 +15,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QWindow>
 #include <algorithm>
+#include <memory>
 
 ClassWindow* main_window = nullptr;
 
@@ -59,6 +64,11 @@ private:
 // Every list row is exactly one font line high, so that rows meet the drawn grid lines.
 // The items of a multi-column list fill their whole column, so a click anywhere in the column
 // selects the item.
+//
+// A row of text is painted as the style paints it, but its text is laid out once: a list that
+// takes a line scrolls, and every row visible would otherwise be laid out again. The rows the
+// style paints with more than background and text (the focused row, icons, check marks,
+// editing) are left to the style.
 class RowDelegate : public QStyledItemDelegate {
 public:
     RowDelegate(int column_width, QObject* parent)
@@ -69,8 +79,81 @@ public:
         return QSize(width, list_row_height);
     }
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        const QWidget* widget = row.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        constexpr auto other_features = QStyleOptionViewItem::WrapText |
+                                        QStyleOptionViewItem::HasCheckIndicator |
+                                        QStyleOptionViewItem::HasDecoration;
+        if (style->name() != QLatin1String("fusion") || (row.features & other_features) ||
+            (row.state & (QStyle::State_Editing | QStyle::State_HasFocus)) || row.text.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        painter->save();
+        painter->setClipRect(row.rect);
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, widget);
+        QPalette::ColorGroup group =
+            (row.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        if (group == QPalette::Normal && !(row.state & QStyle::State_Active))
+            group = QPalette::Inactive;
+        painter->setPen(row.palette.color(group, (row.state & QStyle::State_Selected)
+                                                     ? QPalette::HighlightedText
+                                                     : QPalette::Text));
+        // The style's text box (which does not depend on the text: asked without it, the style
+        // lays nothing out), its margins and its vertical placement of the line.
+        QStyleOptionViewItem textless = row;
+        textless.text.clear();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect box = style->subElementRect(QStyle::SE_ItemViewItemText, &textless, widget)
+                              .adjusted(margin, 0, -margin, 0);
+        const RowText& text = laid_out(row, box.width());
+        qreal top = box.top();
+        if (row.displayAlignment & Qt::AlignVCenter)
+            top = (box.top() + box.bottom() + 1 - text.height) / 2.0;
+        else if (row.displayAlignment & Qt::AlignBottom)
+            top = box.bottom() + 1 - text.height;
+        text.layout->draw(painter, QPointF(box.left(), top));
+        painter->restore();
+    }
+
 private:
+    struct RowText {
+        std::shared_ptr<QTextLayout> layout;
+        int width = 0;
+        int height = 0; // whole pixels, as the style counts the height of its lines
+    };
+
+    const RowText& laid_out(const QStyleOptionViewItem& row, int width) const {
+        constexpr qsizetype most_rows = 128;
+        const auto found = texts_.constFind(row.text);
+        if (found != texts_.cend() && found->width == width && found->layout->font() == row.font)
+            return *found;
+        if (texts_.size() >= most_rows)
+            texts_.clear();
+        RowText text{std::make_shared<QTextLayout>(row.text, row.font), width, 0};
+        QTextOption placing;
+        placing.setWrapMode(QTextOption::ManualWrap);
+        placing.setTextDirection(row.direction);
+        placing.setAlignment(QStyle::visualAlignment(row.direction, row.displayAlignment));
+        text.layout->setTextOption(placing);
+        text.layout->setCacheEnabled(true);
+        text.layout->beginLayout();
+        for (QTextLine line = text.layout->createLine(); line.isValid();
+             line = text.layout->createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, text.height));
+            text.height += static_cast<int>(line.height());
+        }
+        text.layout->endLayout();
+        return *texts_.insert(row.text, text);
+    }
+
     int column_width_;
+    mutable QHash<QString, RowText> texts_;
 };
 
 // A list whose one selected row cannot be taken away by the user: the handlers polled for it
@@ -314,6 +397,9 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
         list->setGridSize(QSize(list_column_width, list_row_height));
     }
     list->installEventFilter(new FocusNotifier(this, id, QEvent::FocusIn, list));
+    // Frame, rows and scroll bar cover the list's whole rectangle: a repaint need not paint the
+    // window beneath it first.
+    list->setAttribute(Qt::WA_OpaquePaintEvent);
     place(control, list, x, y, width, height, font);
     control->list = list;
     // Grid lines and tab labels created before a list are drawn over it.

@@ -91,6 +91,24 @@ TEST_F(PanelTest, FilledTextReplacesTheWholePanelAndIsClippedAtItsEdge) {
     EXPECT_EQ(pixels_not(framed->image(), QRect(39, 0, 1, 20), black), 0);
 }
 
+TEST_F(PanelTest, TextsKeepThePixelsOfQtsTextDrawingAlsoWhenDrawnAgain) {
+    ClassSimpleGraphics* label = panel(50, 20);
+    for (const char* text : {"16000", "  Num  ", "Wq|gj_,;'", "Max bin file number :", "1600"}) {
+        QImage expected(50, 20, QImage::Format_RGB32);
+        expected.fill(Qt::black);
+        QPainter painter(&expected);
+        painter.setFont(font_);
+        painter.fillRect(expected.rect(), QColor(240, 240, 240));
+        painter.setPen(QColor(0, 0, 255));
+        painter.drawText(expected.rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        painter.end();
+        for (int time = 0; time < 2; ++time) {
+            label->draw_text_filled(text, rgb(0, 0, 255), rgb(240, 240, 240), 32);
+            EXPECT_EQ(label->image(), expected) << text << " drawn " << time + 1 << " times";
+        }
+    }
+}
+
 TEST_F(PanelTest, TextsStartAtTheTopLeftWithTheirLeadingBlanks) {
     ClassSimpleGraphics* label = panel(200, 20);
     label->draw_text_filled("X", 0, 0xFFFFFF, 32);

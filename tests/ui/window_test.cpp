@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <string>
@@ -206,6 +207,38 @@ TEST_F(WindowTest, ListRowsAreOneFontLineHighAndColumnsSitSideBySide) {
         EXPECT_EQ(cell.top(), 0) << k;
         EXPECT_EQ(cell.width(), list_column_width) << k;
     }
+}
+
+// The style's own painting of the rows, with the rows' height: the rows a list paints itself
+// must look exactly like these.
+class StylePaintedRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), list_row_height);
+    }
+};
+
+TEST_F(WindowTest, ListRowsLookAsTheStylePaintsThemAlsoWhenPaintedAgain) {
+    const QFont list_font = create_font(0);
+    const std::string wide(120, 'W');
+    ClassListBox* list = main_window->add_filled_list_box(
+        15, 130, 400, 200,
+        texts({"    1 USD   100 1  12 jgq", "", " Error connection", wide.c_str(), "|_,;'"}), 2,
+        nullptr, &list_font, list_style_scroll_always);
+    show_active();
+    QListWidget* widget = list_widget(list);
+    QAbstractItemDelegate* own = widget->itemDelegate();
+    auto* style_painted = new StylePaintedRows(widget);
+    const QImage first = widget->grab().toImage();
+    EXPECT_EQ(widget->grab().toImage(), first); // from the kept layouts
+    widget->setItemDelegate(style_painted);
+    EXPECT_EQ(widget->grab().toImage(), first);
+
+    widget->setEnabled(false);
+    const QImage disabled = widget->grab().toImage();
+    widget->setItemDelegate(own);
+    EXPECT_EQ(widget->grab().toImage(), disabled);
 }
 
 TEST_F(WindowTest, ComboSelectionKeepsAtMost79CharactersAndRunsTheCallback) {
