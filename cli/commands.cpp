@@ -32,8 +32,6 @@
 
 namespace {
 
-// The page the device is told on connecting: COLLECT, where the transfers are.
-constexpr int collect_page = 4;
 // How long an upload waits for the device's next message.
 constexpr int upload_message_wait_ms = 10000;
 
@@ -85,7 +83,8 @@ int connect_port(int port) {
         return 0;
     }
     print_info("VARDEN connected");
-    const int page = send_mode(collect_page);
+    // The device is told the COLLECT page, where the transfers are, as the window does there.
+    const int page = send_mode(page_collect);
     if (page != result_accepted) {
         show_result_error(page);
         disconnect_port();

@@ -27,6 +27,14 @@ enum CommandCode : int {
     command_disconnect = 13,
 };
 
+// Mode pages, the numbers the device is told with command 9.
+enum ModePage : int {
+    page_analysis = 1,
+    page_session_results = 2,
+    page_sampling = 3,
+    page_collect = 4,
+};
+
 // Unsigned 32-bit wrapping sum of `count` bytes.
 std::uint32_t byte_sum(const std::uint8_t* bytes, std::size_t count);
 

@@ -1,13 +1,8 @@
 // Program-wide values of the window program. One thread reads and writes them all.
 #pragma once
 
-// Mode pages, the numbers the device is told with command 9.
-enum ModePage : int {
-    page_analysis = 1,
-    page_session_results = 2,
-    page_sampling = 3,
-    page_collect = 4,
-};
+#include "formats/frames.h"
+
 inline constexpr int first_page = page_analysis;
 inline constexpr int last_page = page_collect;
 
