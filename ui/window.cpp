@@ -15,12 +15,17 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <optional>
+#include <utility>
 
 ClassWindow* main_window = nullptr;
 
@@ -156,15 +161,109 @@ private:
     mutable QHash<QString, RowText> texts_;
 };
 
+// A scroll bar that repaints on a change of its range or value only when it looks different:
+// a list that takes a line changes the range, and until the rows fill the list, or once the
+// handle is as short as it gets, the bar looks the same. Qt paints the tall parts of a bar on
+// its helper threads, and the hand-over costs more than the painting. How the bar looks is
+// what the style places (every part of it, and whether the handle is at an end), its state
+// and its palette; the pointer's hover and press repaint by themselves.
+class SteadyScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override {
+        if (!painted_ || *painted_ != looks())
+            QScrollBar::sliderChange(change);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        painted_ = looks();
+        QScrollBar::paintEvent(event);
+    }
+
+private:
+    struct Looks {
+        QRect rect;
+        std::array<QRect, 6> parts;
+        bool at_minimum = false;
+        bool at_maximum = false;
+        int state = 0;
+        qint64 palette = 0;
+        bool operator==(const Looks&) const = default;
+    };
+    Looks looks() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        Looks looks{option.rect,
+                    {},
+                    option.sliderPosition == option.minimum,
+                    option.sliderPosition == option.maximum,
+                    static_cast<int>(option.state),
+                    option.palette.cacheKey()};
+        constexpr std::array parts{QStyle::SC_ScrollBarAddLine, QStyle::SC_ScrollBarSubLine,
+                                   QStyle::SC_ScrollBarAddPage, QStyle::SC_ScrollBarSubPage,
+                                   QStyle::SC_ScrollBarSlider,  QStyle::SC_ScrollBarGroove};
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            looks.parts[k] = style()->subControlRect(QStyle::CC_ScrollBar, &option, parts[k], this);
+        return looks;
+    }
+
+    std::optional<Looks> painted_;
+};
+
 // A list whose one selected row cannot be taken away by the user: the handlers polled for it
 // would then load "no file". Any command that would empty it is refused: one that deselects
 // (Ctrl+click, Ctrl+Space), and the "clear, then select no row" of a click that ends below
 // the last row. Only the program clears a selection (select_index).
+//
+// Rows appended at the end repaint only themselves. Qt lays a list out again after every
+// insertion and then repaints each visible row; the analysis list takes a line per memory dump,
+// and that repaint was most of the work of a dump. When the layout has left the rows before
+// unmoved (same viewport, same scroll position, same place of the first row), only the new rows
+// are repainted; otherwise, and for every other cause of a layout, the whole list is.
 class SingleSelectionList : public QListWidget {
 public:
     using QListWidget::QListWidget;
 
+    void doItemsLayout() override {
+        const int appended_from = std::exchange(appended_from_, -1);
+        if (appended_from < 0 || !laid_out_) {
+            QListWidget::doItemsLayout();
+            laid_out_ = placement();
+            return;
+        }
+        viewport()->setAttribute(Qt::WA_UpdatesDisabled, true);
+        QListWidget::doItemsLayout();
+        viewport()->setAttribute(Qt::WA_UpdatesDisabled, false);
+        const std::optional<Placement> before = std::exchange(laid_out_, placement());
+        if (laid_out_ != before) {
+            viewport()->update();
+            return;
+        }
+        QRect appended;
+        for (int row = appended_from; row < count(); ++row)
+            appended |= visualRect(model()->index(row, 0));
+        viewport()->update(appended);
+    }
+
 protected:
+    void rowsInserted(const QModelIndex& parent, int start, int end) override {
+        const bool at_end = !parent.isValid() && end == count() - 1;
+        if (!at_end)
+            laid_out_.reset();
+        else if (appended_from_ < 0)
+            appended_from_ = start;
+        QListWidget::rowsInserted(parent, start, end);
+    }
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override {
+        laid_out_.reset();
+        QListWidget::rowsAboutToBeRemoved(parent, start, end);
+    }
+    void reset() override {
+        laid_out_.reset();
+        QListWidget::reset();
+    }
+
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override {
         const QItemSelectionModel::SelectionFlags flags =
@@ -176,6 +275,23 @@ protected:
             return QItemSelectionModel::NoUpdate;
         return flags;
     }
+
+private:
+    // What decides where the rows already shown lie.
+    struct Placement {
+        QSize viewport;
+        int horizontal = 0;
+        int vertical = 0;
+        QRect first_row;
+        bool operator==(const Placement&) const = default;
+    };
+    Placement placement() const {
+        return {viewport()->size(), horizontalScrollBar()->value(), verticalScrollBar()->value(),
+                count() > 0 ? visualRect(model()->index(0, 0)) : QRect()};
+    }
+
+    std::optional<Placement> laid_out_; // after the last layout; none when it must not be trusted
+    int appended_from_ = -1;            // first row appended since then, or -1
 };
 
 // Focus the user gives: a click or Tab. Qt also moves the focus on its own (the window is
@@ -377,6 +493,7 @@ ClassListBox* ClassWindow::add_list(bool combo, int x, int y, int width, int hei
     list->setFrameStyle(QFrame::Box | QFrame::Plain);
     list->setLineWidth(1);
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    list->setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, list));
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setVerticalScrollBarPolicy(
         (extra_style & list_style_scroll_always) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);

@@ -1,6 +1,7 @@
 #include "tests/ui/qt_application.h"
 #include "ui/window.h"
 
+#include <QBackingStore>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -239,6 +240,50 @@ TEST_F(WindowTest, ListRowsLookAsTheStylePaintsThemAlsoWhenPaintedAgain) {
     const QImage disabled = widget->grab().toImage();
     widget->setItemDelegate(own);
     EXPECT_EQ(widget->grab().toImage(), disabled);
+}
+
+// A list that takes lines repaints only what changed: what the window shows of it must be what
+// a fresh painting of the whole list shows, rows and scroll bar alike.
+TEST_F(WindowTest, AListThatTakesLinesShowsWhatAFreshPaintingShows) {
+    const QFont list_font = create_font(0);
+    // One list has its scroll bar always, the other gains it, which narrows its rows.
+    ClassListBox* lists[] = {
+        main_window->add_list_box(15, 130, 400, 200, nullptr, &list_font, list_style_scroll_always),
+        main_window->add_list_box(450, 130, 400, 200, nullptr, &list_font, 0)};
+    show_active();
+    const auto shown_as_painted = [](ClassListBox* list) {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        // The window's backing store, into which Qt paints what changed.
+        QPaintDevice* store = main_window->window->backingStore()->paintDevice();
+        if (store->devType() != QInternal::Image)
+            return false;
+        const QImage shown = static_cast<QImage*>(store)->copy(list_widget(list)->geometry());
+        return shown == list_widget(list)->grab().toImage().convertToFormat(shown.format());
+    };
+    for (ClassListBox* list : lists) {
+        int line = 0;
+        const auto take_lines = [&](int lines, bool select) {
+            for (int k = 0; k < lines; ++k) {
+                const std::string text = std::to_string(++line) + " USD 100";
+                list->add_item(TextString(std::string_view(text)));
+                if (select)
+                    list->select_prefix(TextString(std::string_view(text)));
+                if (!shown_as_painted(list))
+                    return false;
+            }
+            return true;
+        };
+        EXPECT_TRUE(take_lines(5, false)); // fewer rows than the list shows
+        EXPECT_TRUE(take_lines(30, true)); // the list scrolls, the handle shrinks
+        list->clear_items();
+        EXPECT_TRUE(shown_as_painted(list));
+        EXPECT_TRUE(take_lines(3, false));
+    }
+    // A line taken together with another change that moves the rows: the whole list is new.
+    lists[0]->add_item("moved");
+    list_widget(lists[0])->setSpacing(2);
+    EXPECT_TRUE(shown_as_painted(lists[0]));
 }
 
 TEST_F(WindowTest, ComboSelectionKeepsAtMost79CharactersAndRunsTheCallback) {
