@@ -1,6 +1,7 @@
 #include "formats/made_file.h"
 
 #include "files/folder_files.h"
+#include "formats/hex_digits.h"
 
 #include <cstdio>
 
@@ -8,16 +9,6 @@ namespace {
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-int hex_value(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // A decimal text of 1..max_digits digits and nothing else.
@@ -98,8 +89,8 @@ int decode_word_list(std::string_view token, std::uint8_t* bytes) {
         if (lead != (w == 0 ? "0x" : ",0x"))
             return -1;
         for (int b = 0; b < bytes_per_word; ++b) {
-            const int high = hex_value(token[at + 2 + 2 * b]);
-            const int low = hex_value(token[at + 3 + 2 * b]);
+            const int high = hex_digit_value(token[at + 2 + 2 * b]);
+            const int low = hex_digit_value(token[at + 3 + 2 * b]);
             if (high < 0 || low < 0)
                 return -1;
             bytes[w * bytes_per_word + b] = static_cast<std::uint8_t>(high * 16 + low);
@@ -152,12 +143,10 @@ std::string side_header_line(const std::string& sample_prefix, int sample_count)
 
 std::string pword_line(const PwordBytes& bytes) {
     std::string line = ".PWORD 0x";
-    char digits[3];
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i > 0 && i % bytes_per_word == 0)
             line += ",0x";
-        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-        line += digits;
+        append_hex_byte(line, bytes[i]);
     }
     return line + line_end;
 }

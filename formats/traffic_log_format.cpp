@@ -1,6 +1,7 @@
 #include "formats/traffic_log_format.h"
 
 #include "formats/frames.h"
+#include "formats/hex_digits.h"
 #include "formats/result_codes.h"
 
 #include <cstdio>
@@ -75,14 +76,12 @@ std::string traffic_log_end_note(int signal_number, int exit_status) {
 
 std::string traffic_log_line(std::int64_t elapsed_us, TrafficDirection direction,
                              const std::uint8_t* bytes, std::size_t count, std::string_view what) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::string line = time_text(elapsed_us);
     line += direction == TrafficDirection::sent ? " >" : " <";
     line.reserve(line.size() + count * 3 + what.size() + 4);
     for (std::size_t i = 0; i < count; ++i) {
         line += ' ';
-        line += digits[bytes[i] >> 4];
-        line += digits[bytes[i] & 0x0F];
+        append_hex_byte(line, bytes[i]);
     }
     append_note(line, what);
     return line;

@@ -1,5 +1,7 @@
 #include "sim/script_line.h"
 
+#include "formats/hex_digits.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -7,16 +9,6 @@ namespace {
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -71,8 +63,8 @@ int parse_hex_bytes(const std::vector<std::string>& words, std::vector<std::uint
         if (digits.empty() || digits.size() % 2 != 0)
             return 0;
         for (std::size_t at = 0; at < digits.size(); at += 2) {
-            const int high = hex_digit(digits[at]);
-            const int low = hex_digit(digits[at + 1]);
+            const int high = hex_digit_value(digits[at]);
+            const int low = hex_digit_value(digits[at + 1]);
             if (high < 0 || low < 0)
                 return 0;
             parsed.push_back(static_cast<std::uint8_t>(high * 16 + low));
@@ -83,12 +75,9 @@ int parse_hex_bytes(const std::vector<std::string>& words, std::vector<std::uint
 }
 
 std::string hex_text(const std::uint8_t* bytes, std::size_t count) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::string text;
     text.reserve(count * 2);
-    for (std::size_t i = 0; i < count; ++i) {
-        text.push_back(digits[bytes[i] >> 4]);
-        text.push_back(digits[bytes[i] & 0x0F]);
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        append_hex_byte(text, bytes[i]);
     return text;
 }
